@@ -1,0 +1,236 @@
+#include "app/Form1.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "params/list_view.h"
+#include "ui/fonts.h"
+
+namespace tq {
+
+namespace {
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* tip = nullptr)
+{
+    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+    b->setObjectName(QLatin1String(name));
+    if (tip)
+        b->setToolTip(QString::fromLatin1(tip));
+    return b;
+}
+
+QGroupBox* group(QWidget* parent, const char* name, const char* caption, const char* tip = nullptr)
+{
+    auto* g = new QGroupBox(QString::fromLatin1(caption), parent);
+    g->setObjectName(QLatin1String(name));
+    if (tip)
+        g->setToolTip(QString::fromLatin1(tip));
+    return g;
+}
+
+QAction* item(QMenu* menu, const char* name, const char* caption)
+{
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+QMenu* menu(QMenuBar* bar, const char* name, const char* caption)
+{
+    QMenu* m = bar->addMenu(QString::fromLatin1(caption));
+    m->setObjectName(QLatin1String(name));
+    m->menuAction()->setObjectName(QLatin1String(name) + QLatin1String("Action"));
+    return m;
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(100);
+
+    buildMenus();
+    buildControls();
+
+    installLink();
+    installFiles();
+    installEditor();
+    installTransfers();
+    installDiagnostics();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    config = menu(bar, "config", "File");
+    aprif = item(config, "aprif", "apri file");
+    salvafile = item(config, "salvafile", "salva");
+    salvaas = item(config, "salvaas", "salva con nome");
+
+    tq310 = menu(bar, "tq310", "TQ310");
+    daltq310 = item(tq310, "daltq310", "Carica parametri  dal TQ310");
+    ChipBuffer = item(tq310, "ChipBuffer", "Trasferisci parametri da  TQ310 al buffer");
+    AlTq310 = item(tq310, "AlTq310", "Trafferisci parametri nel TQ310");
+    Weeprom = item(tq310, "Weeprom", "Salva parametri  nella EEPROM");
+    RipIni = item(tq310, "RipIni", "Ripeti inizializzazione");
+
+    accessori = menu(bar, "accessori", "Accessori");
+    CIngressi = item(accessori, "CIngressi", "Controllo ingressi TQ310");
+    TetUscite = item(accessori, "TetUscite", "Controllo uscite TQ310");
+    VMenu = item(accessori, "VMenu", "Lista voci dei menu dal TQ31");
+    LPFU = item(accessori, "LPFU", "Lettura parametri fase uscita comandi");
+    ErrEEprom = item(accessori, "ErrEEprom", "Forza errore nella EEPROM per debug");
+
+    connessione = menu(bar, "connessione", "Connessione");
+    connetti = item(connessione, "connetti", "Connetti");
+    disconnetti = item(connessione, "disconnetti", "Disconnetti");
+    prog = item(connessione, "prog", "Programmatore TTL");
+
+    ParUsb = bar->addAction(QStringLiteral("Parametri da chiave usb"));
+    ParUsb->setObjectName(QStringLiteral("ParUsb"));
+}
+
+void Form1::buildControls()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+
+    List1 = new QListWidget(central);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setFont(ui::fixedFont(10));
+    List1->setToolTip(QStringLiteral(
+        "I parametri di sinistra sono riferiti al file mentra quelli di destra provengono dal chip"));
+    List1->setMinimumWidth(List1->fontMetrics().horizontalAdvance(QString(44, QLatin1Char('M'))));
+
+    Text1 = new QPlainTextEdit(central);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setFont(ui::fixedFont(10));
+    Text1->setReadOnly(true);
+    Text1->setMinimumHeight(160);
+
+    Label1 = new QLabel(QStringLiteral("Default "), central);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label8 = new QLabel(central);
+    Label8->setObjectName(QStringLiteral("Label8"));
+
+    Label2 = group(central, "Label2", "Replica della tastiera  del TQ310",
+                   "I comandi nel riquadro agiscono come la tatiera  del pannello TQ310");
+    Command17 = button(Label2, "Command17", "Menu +");
+    Command1 = button(Label2, "Command1", "Menu -");
+    Command5 = button(Label2, "Command5", "ENT");
+    Command3 = button(Label2, "Command3", "");
+    Command4 = button(Label2, "Command4", "");
+    Command6 = button(Label2, "Command6", "");
+    auto* keys = new QGridLayout(Label2);
+    keys->addWidget(Command17, 0, 0);
+    keys->addWidget(Command3, 0, 1);
+    keys->addWidget(Command1, 1, 0);
+    keys->addWidget(Command4, 1, 1);
+    keys->addWidget(Command5, 2, 0);
+    keys->addWidget(Command6, 2, 1);
+
+    Label6 = group(central, "Label6", "CRC parametri",
+                   " modulo CRC CCIT  G(x) = x16 + x12 + x5 + 1.per controllo errori ");
+    Label4 = new QLabel(Label6);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label5 = new QLabel(Label6);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    auto* crc = new QVBoxLayout(Label6);
+    crc->addWidget(Label4);
+    crc->addWidget(Label5);
+
+    Label9 = group(central, "Label9", "Debug dispositivi");
+    Command18 = button(Label9, "Command18", "Cancella testo", "Svuota dal testo corrente la finestra");
+    Command11 = button(Label9, "Command11", "test VDIP1",
+                       "Visualizza nella finestra tutte le risposte date dal modulo VDIP1 sollecitate dalla tastiera remota");
+    Command19 = button(Label9, "Command19", "Rileggi driver",
+                       "Forza una nuova lettura della chiave usb  come da tastiera remota");
+    Command13 = button(Label9, "Command13", "lettura ingressi", "Prmette il debug degli ingreaasi di comando");
+    Command14 = button(Label9, "Command14", "Produci", "Simula su schermo la maglia corrente caricata in memoria");
+    auto* devices = new QVBoxLayout(Label9);
+    for (QPushButton* b : {Command18, Command11, Command19, Command13, Command14})
+        devices->addWidget(b);
+
+    Label10 = group(central, "Label10", "Debug memoria",
+                    "I comandi nel riquadro permettono di navigare nella memoria  per trovare eventuali anomalie o guasti");
+    Command16 = button(Label10, "Command16", "Passo", "Lettura passo singolo incrementale");
+    Command23 = button(Label10, "Command23", "ON", "Inizio lettura sequenziale");
+    Command24 = button(Label10, "Command24", "OFF", "Stop lettura sequenziale");
+    Command22 = button(Label10, "Command22", "Adres = cartelle",
+                       "Impostazione indirizzo dove inizia la sezione cartelle (&H0001)");
+    Command26 = button(Label10, "Command26", "Adres = file", "Impostazione indirizzo inizio lista file (&H1000)");
+    Command15 = button(Label10, "Command15", "Adres = dati", "Inizio indirizzo dati maglia (&H2000)");
+    auto* memory = new QGridLayout(Label10);
+    memory->addWidget(Command16, 0, 0);
+    memory->addWidget(Command23, 0, 1);
+    memory->addWidget(Command24, 0, 2);
+    memory->addWidget(Command26, 1, 0, 1, 3);
+    memory->addWidget(Command22, 2, 0, 1, 3);
+    memory->addWidget(Command15, 3, 0, 1, 3);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(Label2);
+    side->addWidget(Label6);
+    side->addWidget(Label9);
+    side->addWidget(Label10);
+    side->addStretch(1);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(List1, 1);
+    top->addLayout(side);
+
+    auto* status = new QHBoxLayout;
+    status->addWidget(Label1, 1);
+    status->addWidget(Label8);
+
+    auto* outer = new QVBoxLayout(central);
+    outer->addLayout(top, 3);
+    outer->addLayout(status);
+    outer->addWidget(Text1, 2);
+}
+
+void Form1::setTimerInterval(int ms)
+{
+    Timer1->setInterval(ms);
+}
+
+void Form1::ListInit()
+{
+    const ListContent content = tq::ListInit(m_module);
+    Label1->setText(QString::fromLatin1(content.label1));
+    List1->clear();
+    for (const std::string& line : content.lines)
+        List1->addItem(QString::fromLatin1(line));
+    Label5->setText(QString::fromLatin1(content.label5));
+}
+
+void Form1::setLabel1(const std::string& caption)
+{
+    Label1->setText(QString::fromLatin1(caption));
+}
+
+void Form1::setLabel4(const std::string& caption)
+{
+    Label4->setText(QString::fromLatin1(caption));
+}
+
+void Form1::enableParUsb()
+{
+    ParUsb->setEnabled(true);
+}
+
+}  // namespace tq

@@ -1,0 +1,9 @@
+#include "app/Form1.h"
+
+namespace tq {
+
+void Form1::installTransfers()
+{
+}
+
+}  // namespace tq

@@ -1,0 +1,41 @@
+#pragma once
+// What the tool relies on from a serial line to the controller. Backends: the real serial port
+// (QSerialPort, opened by system location), the in-process simulated controller, and the
+// scripted port of the tests.
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tq {
+
+class SerialPort : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Takes effect at the next open.
+    virtual void setPortNumber(std::uint8_t number) = 0;
+    // 9600 baud, no parity, 8 data bits, 1 stop bit. On failure returns false and says why.
+    virtual bool open(QString* error) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Every character goes out as one byte of the same code, in call order; never waits.
+    virtual void write(std::string_view bytes) = 0;
+    // Received bytes not yet taken.
+    virtual int bytesWaiting() = 0;
+    // Everything received so far, as one byte string; empties the receive buffer.
+    virtual std::string takeAll() = 0;
+    // Empties the receive buffer ("set the waiting-byte count to 0").
+    virtual void discardAll() = 0;
+
+signals:
+    // The line is gone while open (adapter pulled, read or write error). Emitted once.
+    void deviceLost(const QString& reason);
+};
+
+}  // namespace tq

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "params/param_record.h"
+#include "params/param_table.h"
+
+namespace tq {
+namespace {
+
+TEST(ChannelCount, FollowsBoardsLessProtection)
+{
+    const struct { std::uint8_t boards; std::uint16_t channels; } cases[] = {
+        {0, 0}, {1, 8}, {3, 24}, {16, 0}, {18, 16}, {19, 24}, {4, 32}, {47, 248}, {48, 256}, {255, 1912},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(channelCountFor(c.boards), c.channels) << "boards byte " << int(c.boards);
+}
+
+TEST(OutputAssignment, DecodesNumberAndTimingWithBit7Winning)
+{
+    const struct { std::uint8_t value; int output; OutputTiming timing; } cases[] = {
+        {0, 0, OutputTiming::Count},
+        {7, 7, OutputTiming::Count},
+        {71, 7, OutputTiming::PhaseZero},
+        {135, 7, OutputTiming::Pulse},
+        {200, 8, OutputTiming::Pulse},       // 128 + 64 + 8
+        {0xC5, 5, OutputTiming::Pulse},
+        {0x3F, 31, OutputTiming::Count},     // bit 5 carries no meaning of its own
+    };
+    for (const auto& c : cases) {
+        const OutputAssignment a = decodeOutput(c.value);
+        EXPECT_EQ(a.output, c.output) << int(c.value);
+        EXPECT_EQ(a.timing, c.timing) << int(c.value);
+    }
+}
+
+TEST(ParamLabels, AreAll28CharactersWithNumberAndBracket)
+{
+    for (int i = 0; i < kParamCount; ++i) {
+        const std::string& label = ParamLabels[i];
+        ASSERT_EQ(label.size(), 28u) << label;
+        EXPECT_EQ(label.back(), '[');
+        EXPECT_EQ(std::stoi(label.substr(25, 2)), i + 1) << label;
+        EXPECT_EQ(label.compare(0, ParamNames[i].size(), ParamNames[i]), 0);
+    }
+    EXPECT_EQ(ParamLabels[0], "Lato di inizio conteggio  1[");
+    EXPECT_EQ(ParamLabels[9], "Scollo -2                10[");
+    EXPECT_EQ(ParamLabels[53], "Cimose dentro            54[");
+    EXPECT_EQ(ParamLabels[33], "P9 Filetto destro        34[");
+    EXPECT_EQ(ParamLabels[10], "Rientro  1               11[");
+}
+
+TEST(MenuTexts, AreFittedToTenCharacters)
+{
+    const struct { std::string in, out; } cases[] = {
+        {"", "          "},
+        {"ABC", "ABC       "},
+        {"ABCDEFGHIJ", "ABCDEFGHIJ"},
+        {"ABCDEFGHIJKLM", "ABCDEFGHIJ"},
+        {"\xE0\xE8", "\xE0\xE8        "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fitMenuText(c.in), c.out);
+}
+
+TEST(MenuTexts, BlockIsTwelveFittedTextsIgnoringSlotsAbove11)
+{
+    MenuTexts texts;
+    texts[0] = "ABCDEFGHIJKLM";
+    texts[1] = "AB";
+    texts[11] = "last";
+    texts[12] = "never sent";
+    const std::string block = menuTextBlock(texts);
+    ASSERT_EQ(block.size(), 120u);
+    EXPECT_EQ(block.substr(0, 20), "ABCDEFGHIJAB        ");
+    EXPECT_EQ(block.substr(20, 90), std::string(90, ' '));
+    EXPECT_EQ(block.substr(110), "last      ");
+}
+
+}  // namespace
+}  // namespace tq

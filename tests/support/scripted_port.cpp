@@ -1,0 +1,44 @@
+#include "support/scripted_port.h"
+
+namespace tq::test {
+
+bool ScriptedPort::open(QString* error)
+{
+    if (failOpen) {
+        if (error)
+            *error = QStringLiteral("scripted failure");
+        return false;
+    }
+    opened = true;
+    return true;
+}
+
+void ScriptedPort::write(std::string_view bytes)
+{
+    writes.emplace_back(bytes);
+    events.push_back("write:" + std::string(bytes));
+}
+
+std::string ScriptedPort::takeAll()
+{
+    events.emplace_back("take");
+    std::string all;
+    all.swap(incoming);
+    return all;
+}
+
+void ScriptedPort::discardAll()
+{
+    events.emplace_back("discard");
+    incoming.clear();
+}
+
+std::string ScriptedPort::sent() const
+{
+    std::string all;
+    for (const auto& w : writes)
+        all += w;
+    return all;
+}
+
+}  // namespace tq::test
