@@ -1,0 +1,73 @@
+#include "sim/panel.h"
+
+#include <string_view>
+
+namespace tq::sim {
+
+namespace {
+
+constexpr int kItems = kDeviceMenuTexts;
+constexpr int kMaxValue = 99;
+constexpr std::string_view kCrLf = "\r\n";
+
+std::string twoDigits(int n)
+{
+    return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
+}
+
+}  // namespace
+
+std::string Panel::press(char key, const ParamImage& working)
+{
+    switch (key) {
+    case 'M':
+        m_item = (m_item + 1) % kItems;
+        return display(working, "");
+    case 'N':
+        m_item = (m_item + kItems - 1) % kItems;
+        return display(working, "");
+    case '2':
+        if (m_values[m_item] < kMaxValue)
+            ++m_values[m_item];
+        return display(working, "");
+    case '1':
+        if (m_values[m_item] > 0)
+            --m_values[m_item];
+        return display(working, "");
+    case 'E':
+        return display(working, " OK");
+    case '$':
+        m_light = !m_light;
+        return std::string(m_light ? "LUCE DISPLAY ON" : "LUCE DISPLAY OFF") + std::string(kCrLf);
+    default:
+        return {};
+    }
+}
+
+std::string Panel::display(const ParamImage& working, const std::string& status) const
+{
+    // First line: item number and its menu text; second line: its value. A configuration whose
+    // CRC does not match is announced on the display, as the controller refuses to produce.
+    std::string text = twoDigits(m_item + 1) + " " +
+                       working.texts.substr(static_cast<std::size_t>(m_item) * kMenuTextLength,
+                                            kMenuTextLength) +
+                       std::string(kCrLf);
+    text += "   = " + std::to_string(m_values[m_item]) + status + std::string(kCrLf);
+    if (!working.crcMatches())
+        text += "ERRORE CRC PARAMETRI" + std::string(kCrLf);
+    return text;
+}
+
+std::string Panel::rereadUsb()
+{
+    return "Lettura chiave usb..." + std::string(kCrLf) + "Nessuna chiave inserita" +
+           std::string(kCrLf) + "D:\\>" + std::string(kCrLf);
+}
+
+void Panel::restart()
+{
+    m_item = 0;
+    m_light = true;
+}
+
+}  // namespace tq::sim
