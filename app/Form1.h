@@ -5,10 +5,17 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
+#include "link/cerca.h"
+#include "link/commands.h"
 #include "link/engine_host.h"
+#include "link/port_discovery.h"
+#include "link/receive_engine.h"
 #include "link/terminal.h"
+#include "app/prog1.h"
+#include "ui/terminal_view.h"
 #include "params/module1.h"
 
 class QAction;
@@ -97,6 +104,61 @@ public:
     QTimer* Timer1 = nullptr;
 
     // ---- device link: start-up, connection, receive engine ----
+    // Start-up: hides and disables this window and opens the port chooser.
+    void Form_Load();
+    // Opens the port numbered PortNumber (connected state) or takes the unconnected state.
+    void IniPorta();
+    void SetMainControlsEnabled(bool enable);
+    void BuildNoAnswerText();
+
+    bool isConnected() const { return m_port != nullptr; }
+    // What a sender acts on. Only while connected: every sender is disabled otherwise.
+    LinkContext link();
+    SerialPort* port() const { return m_port.get(); }
+    ReceiveEngine& engine() { return *m_engine; }
+    // Timer1's handler: one tick of the receive engine, then Text1 follows the terminal text.
+    void Timer1_Timer();
+    // Text1 follows the terminal text. Runs after every tick and every handler of this part,
+    // and whenever the event loop goes idle, so other handlers need not call it (tests may).
+    void syncTerminal();
+
+    cerca* chooser() const { return m_cerca.get(); }        // null before Form_Load
+    prog1* programmerWindow() const { return m_prog1.get(); }  // null until first shown
+
+    // Where the chooser's list and the ports come from: the system and the simulated
+    // controller by default. Tests put in their own before Form_Load (or before IniPorta, which
+    // loads the chooser when Form_Load did not): a discoverer listing a PortEntry whose location
+    // is a pseudo-terminal opens the real serial backend on it; an opener returning a scripted
+    // port takes the place of the line. IniPorta calls setPortNumber(PortNumber), then open.
+    using PortDiscoverer = std::function<PortDiscovery()>;
+    using PortOpener = std::function<std::unique_ptr<SerialPort>(const PortEntry* listed)>;
+    void setPortBackends(PortDiscoverer discover, PortOpener open);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void connetti_Click();
+    void disconnetti_Click();
+    void prog_Click();
+    void ensureChooser();
+    void onPortChosen(std::uint8_t number);
+    void onChooserUnloaded();
+    void onDeviceLost(const QString& reason);
+    bool openPort(QString* error);
+    void closePort();
+    std::unique_ptr<SerialPort> openSystemPort(const PortEntry* listed);
+
+    PortDiscoverer m_discover;
+    PortOpener m_openPort;
+    std::unique_ptr<SerialPort> m_port;
+    std::unique_ptr<ReceiveEngine> m_engine;
+    std::unique_ptr<ui::TerminalView> m_terminalView;
+    std::unique_ptr<cerca> m_cerca;
+    std::unique_ptr<prog1> m_prog1;
+    bool m_unloading = false;
+
+public:
     // ---- end device link ----
 
     // ---- parameter files and USB configuration file ----

@@ -1,9 +1,286 @@
+// The device link of the main window: start-up, the connected and unconnected states, the port
+// chooser and the programmer window, and the receive timer. The menu items and buttons that send
+// commands are wired by the parts they belong to, through link() and the senders of commands.h.
 #include "app/Form1.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "link/qt_serial_port.h"
+#include "sim/simulated_port.h"
+#include "ui/message_box.h"
+#include "ui/secondary_window.h"
+
+// Resources of a static library must be registered by name, outside any namespace.
+static void initPictures()
+{
+    Q_INIT_RESOURCE(pictures);
+}
 
 namespace tq {
 
+namespace {
+
+constexpr const char* kCaption = "Test per TQ310  Vers. 12.13B  By Kelvora";
+constexpr const char* kNotConnected = " Nessuna connessione ";
+constexpr const char* kDefaultFileName = "Dati di default";
+
+std::string connectedCaption(std::uint8_t port)
+{
+    return "Connesso a Com." + std::to_string(port) + " ,9600,N,8,1";
+}
+
+void enableMenu(QMenu* menu, bool enable)
+{
+    menu->menuAction()->setEnabled(enable);
+    menu->setEnabled(enable);
+}
+
+void showAndFocus(QWidget* window)
+{
+    window->setVisible(true);
+    window->setEnabled(true);
+    window->raise();
+    window->activateWindow();
+    window->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace
+
 void Form1::installLink()
 {
+    initPictures();
+    m_engine = std::make_unique<ReceiveEngine>(m_module, *this);
+    m_terminalView = std::make_unique<ui::TerminalView>(Text1, m_terminal);
+    m_openPort = [this](const PortEntry* listed) { return openSystemPort(listed); };
+
+    const struct { QPushButton* button; const char* picture; const char* name; } pictures[] = {
+        {Command3, ":/pictures/up_arrow.svg", "Tasto freccia su"},
+        {Command4, ":/pictures/down_arrow.svg", "Tasto freccia gi\xF9"},
+        {Command6, ":/pictures/light_bulb.svg", "Tasto luce"},
+    };
+    for (const auto& p : pictures) {
+        p.button->setIcon(QIcon(QString::fromLatin1(p.picture)));
+        p.button->setIconSize(QSize(24, 24));
+        p.button->setAccessibleName(QString::fromLatin1(p.name));
+    }
+
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &Form1::syncTerminal);
+
+    connect(connetti, &QAction::triggered, this, &Form1::connetti_Click);
+    connect(disconnetti, &QAction::triggered, this, &Form1::disconnetti_Click);
+    connect(prog, &QAction::triggered, this, &Form1::prog_Click);
+}
+
+void Form1::setPortBackends(PortDiscoverer discover, PortOpener open)
+{
+    m_discover = std::move(discover);
+    if (open)
+        m_openPort = std::move(open);
+}
+
+void Form1::Form_Load()
+{
+    setVisible(false);
+    Timer1->stop();
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setEnabled(false);
+    ensureChooser();
+    showAndFocus(m_cerca.get());
+    BuildNoAnswerText();
+    ParUsb->setEnabled(false);
+    m_cerca->reportDiscoveryError();
+}
+
+void Form1::BuildNoAnswerText()
+{
+    m_module.NoAnswerText = tq::BuildNoAnswerText();
+}
+
+void Form1::onPortChosen(std::uint8_t number)
+{
+    m_module.PortNumber = number;
+    IniPorta();
+}
+
+void Form1::ensureChooser()
+{
+    if (m_cerca)
+        return;
+    m_cerca = std::make_unique<cerca>(m_discover);
+    connect(m_cerca.get(), &cerca::portChosen, this, &Form1::onPortChosen);
+    connect(m_cerca.get(), &cerca::withoutConnection, this, &Form1::IniPorta);
+    connect(m_cerca.get(), &cerca::unloaded, this, &Form1::onChooserUnloaded);
+}
+
+void Form1::IniPorta()
+{
+    ensureChooser();
+    m_cerca->hide();
+    m_module.CurrentFileName = kDefaultFileName;
+    if (m_module.PortNumber != 0) {
+        QString error;
+        if (openPort(&error)) {
+            m_cerca->hide();
+            showAndFocus(this);
+            ListInit();
+            Timer1->start();
+            Label8->setText(QString::fromLatin1(connectedCaption(m_module.PortNumber)));
+            SetMainControlsEnabled(true);
+            connetti->setEnabled(false);
+            disconnetti->setEnabled(true);
+            syncTerminal();
+            return;
+        }
+        // Nothing stays half-open: the port object is gone, and the tool works unconnected.
+        const std::string text = " Impossibile aprire la porta Com." + std::to_string(m_module.PortNumber) + " : "
+            + error.toLatin1().toStdString() + " ";
+        m_module.PortNumber = 0;
+        ui::MsgBox(this, text, ui::MessageIcon::Critical, ui::kErrorTitle);
+    }
+    Label8->setText(QString::fromLatin1(kNotConnected));
+    showAndFocus(this);
+    ListInit();
+    SetMainControlsEnabled(false);
+    Timer1->stop();
+    disconnetti->setEnabled(false);
+    connetti->setEnabled(true);
+    syncTerminal();
+}
+
+void Form1::SetMainControlsEnabled(bool enable)
+{
+    enableMenu(accessori, enable);
+    enableMenu(tq310, enable);
+    for (QPushButton* b : {Command17, Command3, Command4, Command5, Command6, Command11, Command19, Command13,
+                           Command14, Command16, Command18, Command23, Command24, Command1, Command26, Command22,
+                           Command15})
+        b->setEnabled(enable);
+}
+
+LinkContext Form1::link()
+{
+    Q_ASSERT(m_port);
+    return LinkContext{m_module, *m_port, *this};
+}
+
+void Form1::Timer1_Timer()
+{
+    m_engine->tick();
+    syncTerminal();
+}
+
+void Form1::syncTerminal()
+{
+    if (m_terminalView)
+        m_terminalView->sync();
+}
+
+void Form1::connetti_Click()
+{
+    setEnabled(false);
+    ensureChooser();
+    showAndFocus(m_cerca.get());
+    BuildNoAnswerText();
+}
+
+void Form1::disconnetti_Click()
+{
+    m_module.PortNumber = 0;
+    closePort();
+    IniPorta();
+}
+
+void Form1::prog_Click()
+{
+    if (!m_prog1)
+        m_prog1 = std::make_unique<prog1>();
+    ui::openSecondary(m_prog1.get(), this);
+}
+
+std::unique_ptr<SerialPort> Form1::openSystemPort(const PortEntry* listed)
+{
+    if (listed && listed->kind == PortEntry::Kind::Simulated)
+        return sim::makeSimulatedPort();
+    return std::make_unique<QtSerialPort>(m_cerca->entries());
+}
+
+bool Form1::openPort(QString* error)
+{
+    closePort();
+    const std::uint8_t number = m_module.PortNumber;
+    std::unique_ptr<SerialPort> port = m_openPort(findPort(m_cerca->entries(), number));
+    port->setPortNumber(number);
+    if (!port->open(error))
+        return false;
+    // Queued: a port that finds itself lost inside a write must not be destroyed under it.
+    SerialPort* raw = port.get();
+    connect(raw, &SerialPort::deviceLost, this, [this, raw](const QString& reason) {
+        if (m_port.get() == raw)
+            onDeviceLost(reason);
+    }, Qt::QueuedConnection);
+    m_port = std::move(port);
+    m_engine->setPort(m_port.get());
+    return true;
+}
+
+void Form1::closePort()
+{
+    m_engine->setPort(nullptr);
+    if (m_port)
+        m_port->close();
+    m_port.reset();
+}
+
+void Form1::onDeviceLost(const QString& reason)
+{
+    const std::uint8_t number = m_module.PortNumber;
+    closePort();
+    m_module.PortNumber = 0;
+    // The working copy, the file name and the list stay as they are.
+    Label8->setText(QString::fromLatin1(kNotConnected));
+    SetMainControlsEnabled(false);
+    Timer1->stop();
+    disconnetti->setEnabled(false);
+    connetti->setEnabled(true);
+    syncTerminal();
+    const std::string text = " Connessione persa con la porta Com." + std::to_string(number) + " : "
+        + reason.toLatin1().toStdString() + " ";
+    ui::MsgBox(this, text, ui::MessageIcon::Critical, ui::kErrorTitle);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (!m_unloading) {
+        m_unloading = true;
+        // Unload order: the edit dialog, the output test window, then the chooser, whose
+        // unloading ends the program.
+        for (const char* name : {"Dialog", "Form2"}) {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String(name))
+                    w->close();
+        }
+        if (m_cerca)
+            m_cerca->close();
+        closePort();
+    }
+    event->accept();
+}
+
+void Form1::onChooserUnloaded()
+{
+    if (!m_unloading)
+        close();
+    QCoreApplication::quit();
 }
 
 }  // namespace tq

@@ -1,7 +1,8 @@
 #pragma once
 // The text of the main window's terminal area, as a byte string (Latin-1 at the widget).
-// It keeps the most recent part when it grows past its bound, so that a session that runs for
-// hours in terminal mode neither slows down nor eats memory.
+// It holds at most bound() bytes: an append that would pass the bound first drops the oldest part,
+// down to three quarters of the bound and at the start of a line when there is one, so that a
+// session that runs for hours in terminal mode neither slows down nor eats memory.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,18 +23,23 @@ public:
     const std::string& text() const { return m_text; }
     std::size_t bound() const { return m_bound; }
 
-    // For the view: counts every change; a view that saw `revision() - 1` and only appends
-    // happened since can append `text().substr(appendedFrom())` instead of redrawing all.
-    std::uint64_t revision() const { return m_revision; }
-    bool lastChangeWasAppend() const { return m_lastWasAppend; }
-    std::size_t appendedFrom() const { return m_appendedFrom; }
+    // For a view that follows the text without redrawing it: positions count every byte since
+    // the last replacement. generation() changes whenever the text was replaced (set, clear, or a
+    // trim that had to cut inside a line); otherwise the text only grew at its end and lost whole
+    // lines at its front: droppedBytes() bytes holding droppedLines() line feeds.
+    std::uint64_t generation() const { return m_generation; }
+    std::uint64_t droppedBytes() const { return m_droppedBytes; }
+    std::uint64_t droppedLines() const { return m_droppedLines; }
+    std::uint64_t endPosition() const { return m_droppedBytes + m_text.size(); }
 
 private:
+    void replace(std::string_view text);
+
     std::string m_text;
     std::size_t m_bound;
-    std::uint64_t m_revision = 0;
-    bool m_lastWasAppend = false;
-    std::size_t m_appendedFrom = 0;
+    std::uint64_t m_generation = 0;
+    std::uint64_t m_droppedBytes = 0;
+    std::uint64_t m_droppedLines = 0;
 };
 
 }  // namespace tq

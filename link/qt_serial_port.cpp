@@ -1,0 +1,141 @@
+#include "link/qt_serial_port.h"
+
+namespace tq {
+
+QtSerialPort::QtSerialPort(std::vector<PortEntry> ports, QObject* parent)
+    : SerialPort(parent), m_ports(std::move(ports))
+{
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QtSerialPort::~QtSerialPort() = default;
+
+void QtSerialPort::setPortNumber(std::uint8_t number)
+{
+    if (m_fixedLocation)
+        return;
+    if (const PortEntry* entry = findPort(m_ports, number); entry && !entry->location.isEmpty())
+        m_location = entry->location;
+    else
+        m_location = QStringLiteral("COM%1").arg(number);
+}
+
+void QtSerialPort::setSystemLocation(const QString& location)
+{
+    m_location = location;
+    m_fixedLocation = true;
+}
+
+bool QtSerialPort::open(QString* error)
+{
+    close();
+    m_lost = false;
+    m_port.setPortName(m_location);
+    m_port.setBaudRate(QSerialPort::Baud9600);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        if (error)
+            *error = openErrorText(m_port.error());
+        m_port.clearError();
+        return false;
+    }
+    m_port.clearError();
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+    m_port.clearError();
+}
+
+bool QtSerialPort::isOpen() const
+{
+    return m_port.isOpen();
+}
+
+void QtSerialPort::write(std::string_view bytes)
+{
+    if (!m_port.isOpen() || bytes.empty())
+        return;
+    const qint64 written = m_port.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (written != static_cast<qint64>(bytes.size())) {
+        lose(QString::fromUtf8("errore di scrittura"));
+        return;
+    }
+    m_port.flush();
+}
+
+int QtSerialPort::bytesWaiting()
+{
+    return m_port.isOpen() ? static_cast<int>(m_port.bytesAvailable()) : 0;
+}
+
+std::string QtSerialPort::takeAll()
+{
+    if (!m_port.isOpen())
+        return {};
+    const QByteArray all = m_port.readAll();
+    return std::string(all.constData(), static_cast<std::size_t>(all.size()));
+}
+
+void QtSerialPort::discardAll()
+{
+    if (!m_port.isOpen())
+        return;
+    m_port.readAll();
+    m_port.clear(QSerialPort::Input);
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::ResourceError:
+        lose(QString::fromUtf8("il dispositivo è stato scollegato"));
+        break;
+    case QSerialPort::ReadError:
+        lose(QString::fromUtf8("errore di lettura"));
+        break;
+    case QSerialPort::WriteError:
+        lose(QString::fromUtf8("errore di scrittura"));
+        break;
+    case QSerialPort::NoError:
+        break;
+    default:
+        // Modem-line and other operations a pseudo-terminal or a bridge does not support, and
+        // the time-outs of a poll, are no fault of the line.
+        if (m_port.isOpen())
+            m_port.clearError();
+        break;
+    }
+}
+
+void QtSerialPort::lose(const QString& reason)
+{
+    if (!m_port.isOpen() || m_lost)
+        return;
+    m_lost = true;
+    emit deviceLost(reason);
+}
+
+QString openErrorText(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return QString::fromUtf8("la porta non esiste");
+    case QSerialPort::PermissionError:
+        return QString::fromUtf8("la porta è occupata da un altro programma o non è accessibile");
+    case QSerialPort::OpenError:
+        return QString::fromUtf8("la porta è già aperta");
+    case QSerialPort::UnsupportedOperationError:
+        return QString::fromUtf8("la porta non accetta le impostazioni 9600,N,8,1");
+    default:
+        return QString::fromUtf8("errore della porta seriale");
+    }
+}
+
+}  // namespace tq
