@@ -19,7 +19,7 @@ std::int64_t steadyNow()
 
 QString lineDroppedText()
 {
-    return QStringLiteral("Collegamento con il TQ310 simulato interrotto (cavo scollegato)");
+    return QString::fromUtf8("il cavo del TQ310 simulato è stato scollegato");
 }
 
 SimulatedPort::SimulatedPort(QObject* parent, Clock clock)
