@@ -47,7 +47,7 @@ std::string Panel::press(char key, const ParamImage& working)
 std::string Panel::display(const ParamImage& working, const std::string& status) const
 {
     // First line: item number and its menu text; second line: its value. A configuration whose
-    // CRC does not match is announced on the display, as the controller refuses to produce.
+    // CRC does not match is announced on a third line.
     std::string text = twoDigits(m_item + 1) + " " +
                        working.texts.substr(static_cast<std::size_t>(m_item) * kMenuTextLength,
                                             kMenuTextLength) +

@@ -48,6 +48,13 @@ void say(const QString& text)
     std::fflush(stdout);
 }
 
+void sayFault(Fault fault)
+{
+    const std::string_view name = faultName(fault);
+    say(QStringLiteral("Fault mode: %1")
+            .arg(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))));
+}
+
 void complain(const QString& text)
 {
     std::fprintf(stderr, "tq310-sim: %s\n", text.toLocal8Bit().constData());
@@ -67,6 +74,8 @@ int PtySession::run()
         return 1;
     if (m_model.fault() == Fault::LineDropped)
         say(QStringLiteral("The line is dropped; type a fault mode (\"none\") to plug it in."));
+    else if (m_model.fault() != Fault::None)
+        sayFault(m_model.fault());
 
     while (!m_quit) {
         std::array<pollfd, 3> fds{};
@@ -175,7 +184,7 @@ void PtySession::console(const std::string& line)
             return;
         }
     }
-    say(QStringLiteral("Fault mode: %1").arg(QString::fromLatin1(faultName(*fault).data(), static_cast<qsizetype>(faultName(*fault).size()))));
+    sayFault(*fault);
 }
 
 void PtySession::deliver()
