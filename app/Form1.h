@@ -15,10 +15,12 @@
 #include "link/receive_engine.h"
 #include "link/terminal.h"
 #include "app/prog1.h"
+#include "files/trova_usb.h"
 #include "ui/terminal_view.h"
 #include "params/module1.h"
 
 class QAction;
+class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -162,6 +164,20 @@ public:
     // ---- end device link ----
 
     // ---- parameter files and USB configuration file ----
+    // The one file dialog of "apri file" and "salva con nome": it keeps its last path.
+    QFileDialog* Dialog1 = nullptr;
+    // Asks for a path to open (save false) or to save as (save true); empty when cancelled.
+    // Dialog1 by default; tests put in their own.
+    std::function<QString(bool save)> askPath;
+    void aprif_Click();
+    void salvafile_Click();
+    void salvaas_Click();
+    void ParUsb_Click();
+    // The USB compiler, created on first use and kept, with its KnownDrives, until the end.
+    TrovaUsb& usbCompiler();
+private:
+    std::unique_ptr<TrovaUsb> m_trovaUsb;
+public:
     // ---- end parameter files ----
 
     // ---- parameter editor ----

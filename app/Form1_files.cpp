@@ -1,9 +1,99 @@
 #include "app/Form1.h"
 
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+
+#include "files/param_file.h"
+#include "files/save_bytes.h"
+#include "ui/message_box.h"
+#include "ui/secondary_window.h"
+
 namespace tq {
+
+namespace {
+
+QString pathOf(const std::string& fileName)
+{
+    return QFile::decodeName(QByteArray::fromStdString(fileName));
+}
+
+}  // namespace
 
 void Form1::installFiles()
 {
+    // No title, initial folder or default suffix: a name typed without ".ini" is used as typed.
+    Dialog1 = new QFileDialog(this);
+    Dialog1->setObjectName(QStringLiteral("Dialog1"));
+    Dialog1->setNameFilter(QStringLiteral("File di inizializzazione(*.ini)"));
+    Dialog1->setFileMode(QFileDialog::AnyFile);  // the file to open need not exist
+    askPath = [this](bool save) {
+        Dialog1->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        Dialog1->setOption(QFileDialog::DontConfirmOverwrite, !save);
+        if (Dialog1->exec() != QDialog::Accepted || Dialog1->selectedFiles().isEmpty())
+            return QString();
+        return Dialog1->selectedFiles().first();
+    };
+
+    connect(aprif, &QAction::triggered, this, &Form1::aprif_Click);
+    connect(salvafile, &QAction::triggered, this, &Form1::salvafile_Click);
+    connect(salvaas, &QAction::triggered, this, &Form1::salvaas_Click);
+    connect(ParUsb, &QAction::triggered, this, &Form1::ParUsb_Click);
+}
+
+void Form1::aprif_Click()
+{
+    const QString path = askPath(false);
+    const std::optional<std::string> failure =
+        path.isEmpty() ? std::optional<std::string>(kOpenFailure) : readParamFile(m_module, path);
+    if (failure) {
+        // The list and the CRC captions keep showing the state before the Open.
+        ui::MsgBox(this, *failure, ui::MessageIcon::Warning, ui::kErrorTitle);
+        return;
+    }
+    ListInit();
+    enableParUsb();
+}
+
+void Form1::salvafile_Click()
+{
+    if (m_module.CurrentFileName.empty()) {
+        ui::MsgBox(this, kNoFileOpen, ui::MessageIcon::None, ui::kErrorTitle);
+        return;
+    }
+    const QString path = pathOf(m_module.CurrentFileName);
+    if (saveBytes(path, paramFileContent(m_module)) != SaveStatus::Saved) {
+        const QByteArray text = (QString::fromLatin1(kSaveFailed) + path).toLatin1();
+        ui::MsgBox(this, text.toStdString(), ui::MessageIcon::Warning, ui::kErrorTitle);
+    }
+}
+
+void Form1::salvaas_Click()
+{
+    const QString path = askPath(true);
+    if (path.isEmpty())
+        return;
+    m_module.CurrentFileName = QFile::encodeName(path).toStdString();
+    // Failures after the dialog are silent; the caption changes once the file could be opened.
+    if (saveBytes(path, paramFileContent(m_module)) != SaveStatus::OpenFailed)
+        Label1->setText(path);
+}
+
+TrovaUsb& Form1::usbCompiler()
+{
+    if (!m_trovaUsb) {
+        m_trovaUsb = std::make_unique<TrovaUsb>(
+            m_module, [this](const std::string& caption) { Label5->setText(QString::fromLatin1(caption)); });
+    }
+    return *m_trovaUsb;
+}
+
+void Form1::ParUsb_Click()
+{
+    TrovaUsb& window = usbCompiler();
+    window.Form_Load();
+    ui::openSecondary(&window, this);
 }
 
 }  // namespace tq

@@ -17,6 +17,8 @@ inline constexpr const char* kFileVersion = "122013";
 inline constexpr const char* kOpenFailure = "Errore nel  file oppure  file non trovato  ";
 inline constexpr const char* kWrongVersion = "  (VERSIONE DEL FILE NON CORRETTA)";
 inline constexpr const char* kNoFileOpen = "Non  \xE8 aperto alcun file ,fai salva con nome per aprirne uno";
+// A plain save that could not write: the old file, if any, is left as it was.
+inline constexpr const char* kSaveFailed = "Errore nella scrittura: il file NON \xE8 stato salvato  ";
 inline constexpr int kSavedTexts = 12;
 
 // The number at the start of a parameter line (leading blanks ignored, no number reads as 0),

@@ -5,9 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <csignal>
-#include <sys/resource.h>
-
+#include "files/file_size_limit.h"
 #include "files/save_bytes.h"
 
 namespace tq {
@@ -25,29 +23,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
-
-// Files may grow only to `limit` bytes in this process, as on a disk that fills up during a
-// write; it holds for root as well.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
-        rlimit small = m_saved;
-        small.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int) = nullptr;
-};
 
 TEST(SaveBytes, WritesTheWholeFileAndReplacesTheOld)
 {
@@ -67,7 +42,7 @@ TEST(SaveBytes, FailingHalfWayLeavesTheOldFile)
     const std::string bigger(4096, 'n');
     SaveStatus status;
     {
-        FileSizeLimit limit(1000);
+        test::FileSizeLimit limit(1000);
         status = saveBytes(path, bigger);
     }
     EXPECT_EQ(status, SaveStatus::WriteFailed);
