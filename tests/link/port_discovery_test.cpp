@@ -1,0 +1,77 @@
+// The digit rule, and the list discovery builds: every entry's digits give back its own number.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <set>
+
+#include "link/port_discovery.h"
+
+namespace tq {
+namespace {
+
+TEST(DigitRule, EveryDigitCountsAndOver255FallsBackToTheNumberAfterCom)
+{
+    const struct { const char* entry; std::optional<int> number; } cases[] = {
+        {"USB Serial Port (COM3)", 3},
+        {"Porta seriale (COM12)", 12},
+        {"Adapter 9 (COM3)", 93},          // every digit, not only those after "COM"
+        {"Senza numero", 0},
+        {"", 0},
+        {"COM0", 0},
+        {"COM03", 3},
+        {"COM255", 255},
+        {"Prolific 2303 (COM4)", 4},       // 23034 is too large: the number after "COM"
+        {"FT232R USB UART (COM17)", 17},
+        {"COM256", std::nullopt},          // no port number fits
+        {"USB 1234 serial", std::nullopt}, // too large and no "COM"
+        {"com5 port 1000", std::nullopt},  // "COM" is case-sensitive
+    };
+    for (const auto& c : cases) {
+        const auto got = portNumberFromEntry(c.entry);
+        ASSERT_EQ(got.has_value(), c.number.has_value()) << c.entry;
+        if (got)
+            EXPECT_EQ(*got, *c.number) << c.entry;
+    }
+}
+
+TEST(Discovery, ListsDevicesAliasesAndTheSimulatorUnderNumbersThatMapBack)
+{
+    QTemporaryDir aliases;
+    ASSERT_TRUE(aliases.isValid());
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), aliases.filePath(QStringLiteral("tq310-sim"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), aliases.filePath(QStringLiteral("bridge7"))));
+    QFile plain(aliases.filePath(QStringLiteral("readme.txt")));  // not a link: not a port
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    qputenv("TQ310_PORT_ALIASES", aliases.path().toLocal8Bit());
+
+    const PortDiscovery found = GetSerialPortNames();
+    qunsetenv("TQ310_PORT_ALIASES");
+    ASSERT_TRUE(found.error.isEmpty()) << found.error.toStdString();
+
+    std::set<int> numbers;
+    std::vector<const PortEntry*> links;
+    for (const PortEntry& e : found.entries) {
+        EXPECT_EQ(portNumberFromEntry(e.name), std::optional<std::uint8_t>(e.number)) << e.name;
+        EXPECT_NE(e.name.find("COM"), std::string::npos) << e.name;
+        EXPECT_TRUE(numbers.insert(e.number).second) << e.name;
+        EXPECT_EQ(findPort(found.entries, e.number), &e);
+        if (e.kind == PortEntry::Kind::Alias)
+            links.push_back(&e);
+    }
+    ASSERT_EQ(links.size(), 2u);
+    EXPECT_EQ(links[0]->detail, QString::fromUtf8("bridge7 → /dev/zero"));
+    EXPECT_EQ(links[0]->location, aliases.filePath(QStringLiteral("bridge7")));
+    EXPECT_EQ(links[1]->detail, QString::fromUtf8("tq310-sim → /dev/null"));
+
+    const PortEntry& last = found.entries.back();
+    EXPECT_EQ(last.kind, PortEntry::Kind::Simulated);
+    EXPECT_TRUE(last.location.isEmpty());
+    EXPECT_EQ(findPort(found.entries, 0), nullptr);
+}
+
+}  // namespace
+}  // namespace tq
