@@ -184,6 +184,16 @@ public:
     // ---- end parameter editor ----
 
     // ---- transfers, EEPROM, menu list, output phases ----
+    // The menu items of "TQ310" and the queries of "Accessori" that talk to the controller.
+    // Each acts only while connected (the menus are disabled otherwise).
+    void daltq310_Click();
+    void ChipBuffer_Click();
+    void AlTq310_Click();
+    void Weeprom_Click();
+    void RipIni_Click();
+    void ErrEEprom_Click();
+    void VMenu_Click();
+    void LPFU_Click();
     // ---- end transfers ----
 
     // ---- diagnostics ----
