@@ -181,6 +181,15 @@ public:
     // ---- end parameter files ----
 
     // ---- parameter editor ----
+    // Lays the edit dialog out for the selected line of List1 and loads the line's value; the
+    // first selection creates the dialog.
+    void List1_Click();
+    class Dialog* editDialog() const;  // null until then
+private:
+    // The Dialog, without a Qt parent: disabling the main window (a secondary window is open)
+    // must leave it usable.
+    std::unique_ptr<QWidget> m_editDialog;
+public:
     // ---- end parameter editor ----
 
     // ---- transfers, EEPROM, menu list, output phases ----
