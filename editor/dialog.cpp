@@ -61,7 +61,7 @@ W* control(QWidget* parent, const char* name, Twips place, qreal dpi, const char
     auto* w = new W(parent);
     w->setObjectName(QLatin1String(name));
     w->setGeometry(pixels(place, dpi));
-    if constexpr (!std::is_same_v<W, QComboBox> && !std::is_same_v<W, QLineEdit>) {
+    if constexpr (requires { w->setText(QString()); }) {
         if (text)
             w->setText(QString::fromLatin1(text));
     }
@@ -113,8 +113,7 @@ void Dialog::buildControls()
     Option2 = control<QRadioButton>(this, "Option2", kOption2Box, dpi, kOption2, kOption2Tip);
     Option3 = control<QRadioButton>(this, "Option3", kOption3Box, dpi, kOption3, kOption3Tip);
     Check2 = control<QCheckBox>(this, "Check2", kCheck2Box, dpi, kCheck2, kCheck2Tip);
-    Text1 = control<QLineEdit>(this, "Text1", kText1, dpi);
-    Text1->setText(QStringLiteral("Text1"));
+    Text1 = control<QLineEdit>(this, "Text1", kText1, dpi, "Text1");
     Text1->setMaxLength(kMenuTextLength);
     Text1->setFont(arial(9.75));
     // The controller's display shows single bytes: only printable Latin-1 can be typed.

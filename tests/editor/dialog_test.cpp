@@ -123,22 +123,11 @@ private slots:
         QVERIFY(d->Label1->isHidden() && d->Check2->isHidden() && d->Text1->isHidden());
     }
 
-    void unlistedOutputConfirmedStoresZeroWithTiming()
-    {
-        Editor e(2);
-        e.form.module().FileParams[10] = 20 + 128;
-        e.form.ListInit();
-        e.select(10)->OKButton->click();
-        QCOMPARE(e.param(10), 128);
-    }
-
     void outputListFollowsChannelCountUpToWhatAByteHolds_data()
     {
         QTest::addColumn<int>("boards");
         QTest::addColumn<int>("last");
         QTest::newRow("none") << 0 << 0;
-        QTest::newRow("31 boards") << 31 << 120;
-        QTest::newRow("48: ChannelCount 256") << 48 << 255;
         QTest::newRow("255: ChannelCount 1912") << 255 << 255;
     }
     void outputListFollowsChannelCountUpToWhatAByteHolds()
@@ -270,6 +259,7 @@ private slots:
         QTest::newRow("10 characters") << "0123456789" << QByteArray("0123456789");
         QTest::newRow("12 typed, 10 taken") << "ABCDEFGHIJKL" << QByteArray("ABCDEFGHIJ");
         QTest::newRow("Latin-1 letter") << QString::fromUtf8("pi\u00F9") << QByteArray("pi\xF9       ");
+        QTest::newRow("beyond Latin-1 refused") << QString::fromUtf8("A\u20ACB") << QByteArray("AB        ");
     }
     void typedMenuTextIsStoredAsTenBytes()
     {
