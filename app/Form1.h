@@ -206,6 +206,22 @@ public:
     // ---- end transfers ----
 
     // ---- diagnostics ----
+    // The panel keys, the device and memory debugging buttons and CIngressi act through the
+    // senders of commands.h; MascPro and conta (above) run the production simulation in InpOut.
+    // "Controllo ingressi TQ310": the engine polls the inputs with "K".
+    void CIngressi_Click();
+    // "Controllo uscite TQ310": opens the output test Form2 and shows "Seleziona uscite".
+    void TetUscite_Click();
+    // The simulation window and the output test window, created on first use and kept.
+    class InpOut& simulationWindow();
+    class Form2& outputTestWindow();
+    class InpOut* inpOut() const;  // null until first used
+    class Form2* form2() const;    // null until first used
+private:
+    // Without a Qt parent: they are secondary windows, usable while the main window is disabled.
+    std::unique_ptr<QWidget> m_inpOut;
+    std::unique_ptr<QWidget> m_form2;
+public:
     // ---- end diagnostics ----
 
 private:

@@ -1,17 +1,118 @@
+// The diagnostics of the main window: the replica of the controller's panel keys, the device and
+// memory debugging buttons, the input monitor, the production simulation (MascPro, conta and
+// the window InpOut) and the output test (Form2).
 #include "app/Form1.h"
+
+#include <QAction>
+#include <QPushButton>
+
+#include "operations/form2.h"
+#include "operations/inp_out.h"
+#include "operations/simulation_rows.h"
+#include "ui/secondary_window.h"
 
 namespace tq {
 
 void Form1::installDiagnostics()
 {
+    // The buttons are disabled while unconnected, but a click can still come from code: without
+    // a port there is nothing to send.
+    const auto wire = [this](QPushButton* button, std::function<void(const LinkContext&)> action) {
+        connect(button, &QPushButton::clicked, this, [this, action = std::move(action)] {
+            if (!isConnected())
+                return;
+            action(link());
+            syncTerminal();
+        });
+    };
+
+    const struct { QPushButton* button; PanelKey key; } keys[] = {
+        {Command17, PanelKey::MenuPlus}, {Command1, PanelKey::MenuMinus}, {Command3, PanelKey::Up},
+        {Command4, PanelKey::Down},      {Command5, PanelKey::Enter},     {Command6, PanelKey::Light},
+    };
+    for (const auto& k : keys)
+        wire(k.button, [key = k.key](const LinkContext& c) { sendPanelKey(c, key); });
+
+    wire(Command18, clearTerminal);
+    wire(Command11, startVdipTest);
+    wire(Command19, sendRereadUsbKey);
+    wire(Command13, startInputPolling);
+    wire(Command14, [this](const LinkContext&) { MascPro(1); });
+
+    const struct { QPushButton* button; MemoryAddress address; } addresses[] = {
+        {Command26, MemoryAddress::FileList}, {Command22, MemoryAddress::Folders}, {Command15, MemoryAddress::KnitData},
+    };
+    for (const auto& a : addresses)
+        wire(a.button, [address = a.address](const LinkContext& c) { sendMemoryAddress(c, address); });
+    wire(Command16, [](const LinkContext& c) { startMemoryStep(c, false); });
+    wire(Command23, [](const LinkContext& c) { startMemoryStep(c, true); });
+    wire(Command24, stopMemoryStep);
+
+    connect(CIngressi, &QAction::triggered, this, &Form1::CIngressi_Click);
+    connect(TetUscite, &QAction::triggered, this, &Form1::TetUscite_Click);
 }
 
-void Form1::MascPro(std::uint8_t)
+void Form1::CIngressi_Click()
 {
+    if (isConnected())
+        startInputPolling(link());
+}
+
+void Form1::TetUscite_Click()
+{
+    Form2& window = outputTestWindow();
+    window.layOut();
+    ui::openSecondary(&window, this);
+    m_module.ReceiveMode = Terminal;
+    m_terminal.set("Seleziona uscite");
+    syncTerminal();
+}
+
+void Form1::MascPro(std::uint8_t a)
+{
+    setTimerInterval(interval::Simulation);
+    m_module.ReceiveMode = SimStep;
+    if (a != 1) {
+        if (m_port)
+            sendByte(*m_port, cmd::SimulationStep);
+        return;
+    }
+    m_module.RowDirection = resetDirection(m_module.FileParams);
+    InpOut& window = simulationWindow();
+    window.clearRows();
+    if (m_port)
+        sendByte(*m_port, cmd::SimulationReset);
+    m_module.RowCounter = 0;
+    ui::openSecondary(&window, this);
 }
 
 void Form1::conta()
 {
+    simulationWindow().conta();
+}
+
+InpOut& Form1::simulationWindow()
+{
+    if (!m_inpOut)
+        m_inpOut = std::make_unique<InpOut>(m_module, *this);
+    return *inpOut();
+}
+
+Form2& Form1::outputTestWindow()
+{
+    if (!m_form2)
+        m_form2 = std::make_unique<Form2>(m_module);
+    return *form2();
+}
+
+InpOut* Form1::inpOut() const
+{
+    return static_cast<InpOut*>(m_inpOut.get());
+}
+
+Form2* Form1::form2() const
+{
+    return static_cast<Form2*>(m_form2.get());
 }
 
 }  // namespace tq

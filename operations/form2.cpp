@@ -1,0 +1,127 @@
+#include "operations/form2.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace tq {
+
+namespace {
+
+constexpr const char* kCaption = "Test uscite";
+constexpr const char* kAllOn = "Tutti ON";
+constexpr const char* kAllOff = "Tutti OFF";
+constexpr const char* kExit = "Uscita";
+
+// The buttons go along the bottom, under the three columns of boxes; the window closes around
+// them. In twips, as the boxes.
+constexpr TwipsRect kButtons[3] = {{200, 2760, 1300, 400}, {1800, 2760, 1300, 400}, {3400, 2760, 1300, 400}};
+constexpr int kWindowWidth = 4900;
+constexpr int kWindowHeight = 3400;
+// A caption that would not fit its box gets a smaller font, down to this size.
+constexpr qreal kSmallestPointSize = 7;
+
+}  // namespace
+
+Form2::Form2(Module1& m) : QWidget(nullptr, Qt::Window), m_m(m)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QString::fromLatin1(kCaption));
+
+    for (int i = 0; i < kOutputBoxes; ++i) {
+        auto* box = new QCheckBox(this);
+        box->setObjectName(QStringLiteral("Check1_%1").arg(i));
+        // clicked, not toggled: the buttons below tick boxes without a click of their own.
+        connect(box, &QCheckBox::clicked, this, &Form2::updatePattern);
+        Check1[i] = box;
+    }
+    Command1 = new QPushButton(QString::fromLatin1(kAllOn), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command2 = new QPushButton(QString::fromLatin1(kAllOff), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command3 = new QPushButton(QString::fromLatin1(kExit), this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    connect(Command1, &QPushButton::clicked, this, [this] { setAll(true); });
+    connect(Command2, &QPushButton::clicked, this, [this] { setAll(false); });
+    connect(Command3, &QPushButton::clicked, this, &QWidget::close);
+
+    QPushButton* const buttons[] = {Command1, Command2, Command3};
+    for (int i = 0; i < 3; ++i) {
+        const TwipsRect& r = kButtons[i];
+        buttons[i]->setGeometry(pixelsX(r.left), pixelsY(r.top), pixelsX(r.width), pixelsY(r.height));
+    }
+    setFixedSize(pixelsX(kWindowWidth), pixelsY(kWindowHeight));
+}
+
+void Form2::layOut()
+{
+    m_usable = usableOutputBoxes(m_m.ChannelCount);
+    QFont font = this->font();
+    for (int i = 0; i < kOutputBoxes; ++i) {
+        QCheckBox* box = Check1[i];
+        const TwipsRect place = outputBoxPlace(i);
+        box->setGeometry(pixelsX(place.left), pixelsY(place.top), pixelsX(place.width), pixelsY(place.height));
+        box->setText(QString::fromLatin1(outputBoxCaption(i)));
+        box->setChecked(false);
+        box->setEnabled(i < m_usable);
+    }
+    // The boxes keep their places; a caption that would not fit its box first gets a narrower
+    // cut of the font, then a smaller size. The widest caption decides for all.
+    const auto fits = [this, &font] {
+        for (QCheckBox* box : Check1)
+            box->setFont(font);
+        return std::all_of(Check1.begin(), Check1.end(),
+                           [](QCheckBox* box) { return box->sizeHint().width() <= box->width(); });
+    };
+    for (const int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+        font.setStretch(stretch);
+        if (fits())
+            break;
+    }
+    while (!fits() && font.pointSizeF() > kSmallestPointSize)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    const bool all = allOutputsButtonsEnabled(m_m.ChannelCount);
+    Command1->setEnabled(all);
+    Command2->setEnabled(all);
+}
+
+void Form2::setAll(bool ticked)
+{
+    m_m.ReceiveMode = OutputTest;
+    for (int i = 0; i < m_usable; ++i)
+        Check1[i]->setChecked(ticked);
+    updatePattern();
+}
+
+void Form2::updatePattern()
+{
+    m_m.ReceiveMode = OutputTest;
+    OutputBoxFlags ticked{};
+    OutputBoxFlags usable{};
+    for (int i = 0; i < kOutputBoxes; ++i) {
+        ticked[i] = Check1[i]->isChecked();
+        usable[i] = i < m_usable;
+    }
+    const auto pattern = outputPattern(ticked, usable);
+    std::copy(pattern.begin(), pattern.end(), m_m.OutputBytes.begin());
+}
+
+void Form2::closeEvent(QCloseEvent* event)
+{
+    m_m.ReceiveMode = Terminal;
+    event->accept();
+}
+
+int Form2::pixelsX(int twips) const
+{
+    return twipsToPixels(twips, logicalDpiX());
+}
+
+int Form2::pixelsY(int twips) const
+{
+    return twipsToPixels(twips, logicalDpiY());
+}
+
+}  // namespace tq
