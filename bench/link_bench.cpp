@@ -1,0 +1,166 @@
+// The receive engine runs every 50-300 ms for hours: one tick of each mode must stay far below a
+// millisecond. The terminal takes continuous 9600-baud text in terminal mode: an hour of it must
+// cost as much per minute at the end as at the start, and stay within its bound.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include <ctime>
+#include <fstream>
+
+#include "link/receive_engine.h"
+#include "params/list_view.h"
+#include "support/scripted_port.h"
+#include "ui/terminal_view.h"
+
+namespace {
+
+class BenchHost : public tq::EngineHost {
+public:
+    explicit BenchHost(tq::Module1& m) : m_m(m) {}
+    tq::TerminalText& terminal() override { return text; }
+    void setTimerInterval(int) override {}
+    void ListInit() override { benchmark::DoNotOptimize(tq::ListInit(m_m)); }
+    void setLabel1(const std::string&) override {}
+    void setLabel4(const std::string&) override {}
+    void enableParUsb() override {}
+    void MascPro(std::uint8_t) override {}
+    void conta() override {}
+    tq::TerminalText text;
+
+private:
+    tq::Module1& m_m;
+};
+
+// What the controller has sent by the time each mode's tick finds it complete.
+std::string answerFor(int mode)
+{
+    switch (mode) {
+    case tq::Terminal: return "MENU  1   SELEZIONA \r\n";
+    case tq::ParamRead: return std::string(56, '\x21');
+    case tq::MenuRead: return std::string(120, 'V');
+    case tq::SimStep: return std::string("\x01\x00\x00\x80", 4);
+    case tq::PhaseRead: return std::string(32, '\x02');
+    case tq::InputPoll: return "\x05";
+    case tq::OutputTest: return std::string("\x81\x01\x80\x00", 4);
+    case tq::MemoryStep: return "A8192";
+    }
+    return {};
+}
+
+// Modes 5, 6 and 7 take two ticks per cycle (request, reply); the figure is for the pair.
+void BM_Tick(benchmark::State& state)
+{
+    const int mode = static_cast<int>(state.range(0));
+    tq::Module1 m;
+    m.NoAnswerText = tq::BuildNoAnswerText();
+    m.RowCounter = 6;  // the simulation draws without asking for the next row
+    BenchHost host(m);
+    tq::test::ScriptedPort port;
+    tq::ReceiveEngine engine(m, host);
+    engine.setPort(&port);
+    const std::string answer = answerFor(mode);
+    const bool twoTicks = mode >= tq::InputPoll;
+    for (auto _ : state) {
+        m.ReceiveMode = static_cast<std::uint8_t>(mode);
+        m.ChipToBuffer = 0;
+        if (twoTicks) {
+            m.PhaseToggle = mode == tq::MemoryStep ? 0 : -1;
+            engine.tick();
+        }
+        port.feed(answer);
+        engine.tick();
+        port.clearSent();
+    }
+}
+BENCHMARK(BM_Tick)->DenseRange(0, 7)->ArgName("mode");
+
+// CPU time of this thread, in ms: the other processes of a busy machine do not count.
+double threadMilliseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+long residentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            status >> value;
+            return value;
+        }
+        status.ignore(1 << 10, '\n');
+    }
+    return 0;
+}
+
+// One hour at 9600 baud: 960 bytes a second, taken every 100 ms as 96 bytes of CR LF lines,
+// 36 000 appends (3.46 MB). With the view, a shown Text1 is kept in step after every append and
+// the pending events are processed, as the main window's loop does between two ticks.
+void BM_TerminalHour(benchmark::State& state)
+{
+    const bool withView = state.range(0) != 0;
+    constexpr int kChunks = 36000;
+    constexpr int kMinute = 600;
+    std::string chunk;
+    while (chunk.size() < 96)
+        chunk += "AH= 2000 DH = 41 : A\r\n";
+    chunk.resize(96);
+    double firstMinute = 0, lastMinute = 0;
+    std::size_t largestText = 0, largestView = 0;
+    long rssGrowth = 0;
+    for (auto _ : state) {
+        tq::TerminalText text;
+        QPlainTextEdit edit;
+        tq::ui::TerminalView view(&edit, text);
+        if (withView) {
+            edit.resize(640, 240);
+            edit.show();
+        }
+        long rssAtTenMinutes = 0;  // the text reaches its bound after about five
+        double start = threadMilliseconds();
+        for (int i = 0; i < kChunks; ++i) {
+            text.append(chunk);
+            if (withView) {
+                view.sync();
+                QCoreApplication::processEvents();
+            }
+            largestText = std::max(largestText, text.text().capacity());
+            if (i % 1000 == 0)
+                largestView = std::max(largestView, static_cast<std::size_t>(edit.document()->characterCount()));
+            if (i == kMinute - 1)
+                firstMinute = threadMilliseconds() - start;
+            if (i == 10 * kMinute)
+                rssAtTenMinutes = residentKilobytes();
+            if (i == kChunks - kMinute - 1)
+                start = threadMilliseconds();
+        }
+        lastMinute = threadMilliseconds() - start;
+        rssGrowth = residentKilobytes() - rssAtTenMinutes;
+    }
+    state.counters["first_minute_ms"] = firstMinute;
+    state.counters["last_minute_ms"] = lastMinute;
+    state.counters["text_capacity_bytes"] = static_cast<double>(largestText);
+    state.counters["view_chars"] = static_cast<double>(largestView);
+    state.counters["rss_growth_after_10min_kB"] = static_cast<double>(rssGrowth);
+}
+BENCHMARK(BM_TerminalHour)->Arg(0)->Arg(1)->ArgName("view")->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
