@@ -12,29 +12,15 @@ using tq::cerca;
 using tq::PortDiscovery;
 using tq::PortEntry;
 
-namespace {
-
-PortDiscovery listing(std::vector<PortEntry> entries)
-{
-    return PortDiscovery{std::move(entries), {}};
-}
-
-void click(cerca& w, int row)
-{
-    QListWidget* list = w.List1;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
-}  // namespace
-
 class CercaTest : public QObject {
     Q_OBJECT
 private slots:
-    void showsEachEntryWithItsDeviceOnASecondLineTheRuleDoesNotRead()
+    void readsTheFirstLineOfAnEntryAndRefusesNumbersAbove255()
     {
+        tq::ui::MessageCapture messages;
         cerca w([] {
-            return listing({PortEntry{"Porta seriale (COM1)", QStringLiteral("/dev/ttyUSB0  FT232R USB UART"),
-                                      QStringLiteral("/dev/ttyUSB0"), 1}});
+            return PortDiscovery{{PortEntry{"Porta seriale (COM1)", QStringLiteral("/dev/ttyUSB0  FT232R USB UART"), {}, 1},
+                                  PortEntry{"Adattatore 1234", {}, {}, 2}}, {}};
         });
         w.show();
         QCOMPARE(w.windowTitle(), QStringLiteral("CONNESSIONE      (porte disponibili)"));
@@ -43,33 +29,27 @@ private slots:
         QCOMPARE(w.List1->item(0)->toolTip(), QStringLiteral("/dev/ttyUSB0  FT232R USB UART"));
 
         QSignalSpy chosen(&w, &cerca::portChosen);
-        click(w, 0);
-        QCOMPARE(chosen.count(), 1);
-        QCOMPARE(chosen[0][0].value<std::uint8_t>(), std::uint8_t(1));
-        QVERIFY(!w.isVisible());
-    }
-
-    void anEntryWithoutAUsablePortNumberIsRefused()
-    {
-        tq::ui::MessageCapture messages;
-        cerca w([] { return listing({PortEntry{"Adattatore 1234", {}, {}, 1}}); });
-        w.show();
-        QSignalSpy chosen(&w, &cerca::portChosen);
-        click(w, 0);
+        auto click = [&](int row) {
+            w.show();
+            QTest::mouseClick(w.List1->viewport(), Qt::LeftButton, {}, w.List1->visualItemRect(w.List1->item(row)).center());
+        };
+        click(1);
         QCOMPARE(chosen.count(), 0);
         QVERIFY(w.isVisible());
         QCOMPARE(messages.messages.size(), std::size_t(1));
         QCOMPARE(messages.messages[0].text, std::string(" Numero di porta non valido (oltre 255): Adattatore 1234 "));
         QCOMPARE(messages.messages[0].title, std::string("ERRORE"));
+        click(0);
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(chosen[0][0].value<std::uint8_t>(), std::uint8_t(1));  // not 10: "/dev/ttyUSB0" is not read
+        QVERIFY(!w.isVisible());
     }
 
     void aFailedDiscoveryLeavesTheListEmptyAndSaysSo()
     {
         tq::ui::MessageCapture messages;
         cerca w([] {
-            PortDiscovery d = listing({PortEntry{"Porta seriale (COM1)", {}, {}, 1}});
-            d.error = QStringLiteral("elenco non leggibile");
-            return d;
+            return PortDiscovery{{PortEntry{"Porta seriale (COM1)", {}, {}, 1}}, QStringLiteral("elenco non leggibile")};
         });
         QCOMPARE(w.List1->count(), 0);
         QVERIFY(w.entries().empty());
@@ -80,7 +60,6 @@ private slots:
         QSignalSpy without(&w, &cerca::withoutConnection);
         QTest::mouseClick(w.Command2, Qt::LeftButton);
         QCOMPARE(without.count(), 1);
-
         QSignalSpy unloaded(&w, &cerca::unloaded);
         w.show();
         w.close();

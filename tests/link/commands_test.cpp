@@ -62,7 +62,8 @@ TEST(Commands, EachSenderRunsItsStepsInOrder)
     };
     for (const Case& c : cases) {
         Module1 m;
-        m.ReceiveMode = 9;  // a mode no sender sets, so that an untouched mode shows
+        m.ReceiveMode = 9;  // values no sender sets, so that an untouched one shows
+        m.SeqReadActive = 5;
         test::FakeHost host;
         WatchingPort port;
         port.m = &m;
@@ -75,35 +76,21 @@ TEST(Commands, EachSenderRunsItsStepsInOrder)
         EXPECT_EQ(m.ReceiveMode, c.mode) << c.name;
         EXPECT_EQ(host.interval, c.interval) << c.name;
         EXPECT_EQ(host.text.text().empty(), c.cleared) << c.name;
+        const std::string name = c.name;
+        EXPECT_EQ(m.SeqReadActive, name == "ON" ? -1 : name == "Passo" || name == "OFF" ? 0 : 5) << c.name;
     }
 }
 
-TEST(Commands, ReadBackAndMemoryFlags)
+TEST(Commands, ChipBufferMarksTheReadBackForCopying)
 {
     Module1 m;
     test::FakeHost host;
     test::ScriptedPort port;
-    const LinkContext c{m, port, host};
-
-    sendReadBack(c, true);
+    sendReadBack({m, port, host}, true);
     EXPECT_EQ(m.ChipToBuffer, 1);
-    sendReadBack(c, false);  // a pending copy is left for the next completed read-back
+    sendReadBack({m, port, host}, false);  // a pending copy is left for the next completed read-back
     EXPECT_EQ(m.ChipToBuffer, 1);
     EXPECT_EQ(port.sent(), "HH");
-
-    startMemoryStep(c, true);
-    EXPECT_EQ(m.SeqReadActive, -1);
-    startMemoryStep(c, true);
-    EXPECT_EQ(m.SeqReadActive, -1);
-    m.ReceiveMode = MemoryStep;
-    host.interval = 80;
-    stopMemoryStep(c);
-    EXPECT_EQ(m.SeqReadActive, 0);
-    EXPECT_EQ(m.ReceiveMode, MemoryStep);  // the byte in progress is completed by the engine
-    EXPECT_EQ(host.interval, 80);
-    startMemoryStep(c, true);
-    startMemoryStep(c, false);
-    EXPECT_EQ(m.SeqReadActive, 0);
 }
 
 }  // namespace
