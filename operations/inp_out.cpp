@@ -26,6 +26,9 @@ constexpr const char* kReset = "RESET";
 // Room for the 69 characters of a row and a course number of up to six ("-32768").
 constexpr int kRowColumns = 75;
 constexpr int kRowIndent = 6;
+// The columns of the marks of positions 31 and 0 in a row.
+constexpr int kFirstMarkColumn = 0;
+constexpr int kLastMarkColumn = 65;
 const QColor kShades[2] = {QColor(0xFF, 0xFF, 0xFF), QColor(0xE4, 0xE8, 0xF0)};
 
 }  // namespace
@@ -45,8 +48,8 @@ InpOut::InpOut(Module1& m, EngineHost& host) : QWidget(nullptr, Qt::Window), m_m
 
     Label2 = new QLabel(QString::fromLatin1(kHeading), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    fitHeading(columnX(0) + metrics.horizontalAdvance(QLatin1Char('.')) / 2,
-               columnX(65) + metrics.horizontalAdvance(QLatin1Char('.')) / 2);
+    const qreal halfColumn = metrics.horizontalAdvance(QLatin1Char('.')) / 2;
+    fitHeading(columnX(kFirstMarkColumn) + halfColumn, columnX(kLastMarkColumn) + halfColumn);
 
     // The rows and the separators share one area of fixed geometry, so that the lines stay on
     // the columns of the fixed-width text.
