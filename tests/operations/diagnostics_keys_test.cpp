@@ -99,16 +99,6 @@ private slots:
         QCOMPARE(c.m().ReceiveMode, std::uint8_t(tq::InputPoll));
         QCOMPARE(c.interval(), 60);
         QVERIFY(c.port->events.empty());
-
-        // The engine then asks with "K" on one tick and shows the answer on the next.
-        c.m().PhaseToggle = -1;
-        c.tick();
-        QCOMPARE(c.port->events, (std::vector<std::string>{"write:K", "discard"}));
-        c.port->feed("\x05");
-        c.tick();
-        QVERIFY(c.terminal().find("Mor.12(conteggio)          = [ON ]") != std::string::npos);
-        QVERIFY(c.terminal().find("Mor.13(cancella conteggio) = [OFF]") != std::string::npos);
-        QVERIFY(c.terminal().find("Mor.14(reset macchina)     = [ON ]") != std::string::npos);
     }
 
     void onPressedTwiceKeepsOneSequence()
@@ -147,22 +137,6 @@ private slots:
             QCOMPARE(c.terminal(), std::string("AH= 2002 DH = 43 : C\r\ntail"));
             QCOMPARE(c.m().SeqReadActive, std::int16_t(0));
         }
-    }
-
-    void passoReadsOneByte()
-    {
-        ConnectedForm1 c;
-        c.form.Command15->click();  // "Adres = dati"
-        c.port->feed("\x12\x34\x56\x78");  // the controller's row for "R", shown as raw text
-        c.tick();
-        c.form.Command16->click();
-        c.tick();
-        c.port->feed(std::string_view("\x00" "8192", 5));
-        c.tick();
-        QCOMPARE(c.port->writes, (std::vector<std::string>{"R", "&"}));
-        // A zero data byte is shown as FF.
-        QCOMPARE(c.terminal(), std::string("\x12\x34\x56\x78" "AH= 2000 DH = FF : \xFF\r\n"));
-        QCOMPARE(c.m().ReceiveMode, std::uint8_t(tq::Terminal));
     }
 
     void adresDatiDuringASequenceAppendsThePendingReplyAsText()
