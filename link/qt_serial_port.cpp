@@ -63,11 +63,10 @@ void QtSerialPort::write(std::string_view bytes)
     if (!m_port.isOpen() || bytes.empty())
         return;
     const qint64 written = m_port.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (written != static_cast<qint64>(bytes.size())) {
+    // Not flushed here: the bytes leave when the handler returns to the event loop, so that a
+    // sender's later steps (such as discarding the input after "K") come before any answer.
+    if (written != static_cast<qint64>(bytes.size()))
         lose(QString::fromUtf8("errore di scrittura"));
-        return;
-    }
-    m_port.flush();
 }
 
 int QtSerialPort::bytesWaiting()
