@@ -71,7 +71,12 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     installDiagnostics();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The windows this one owns follow it out of sight on its Hide event; let that happen while
+    // they still exist, not from QWidget's destructor after the members are gone.
+    hide();
+}
 
 void Form1::buildMenus()
 {
