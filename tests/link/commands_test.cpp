@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "link/commands.h"
-#include "link/fake_host.h"
+#include "support/fake_host.h"
 #include "support/scripted_port.h"
 
 namespace tq {

@@ -2,7 +2,7 @@
 // stores and sends.
 #include <gtest/gtest.h>
 
-#include "link/fake_host.h"
+#include "support/fake_host.h"
 #include "link/receive_engine.h"
 #include "support/scripted_port.h"
 
