@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include <QAction>
+#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -216,7 +217,9 @@ void Form1::setTimerInterval(int ms)
 void Form1::ListInit()
 {
     const ListContent content = tq::ListInit(m_module);
-    Label1->setText(QString::fromLatin1(content.label1));
+    // The file name is a path in the system's encoding, not a text for the controller.
+    Label1->setText(QLatin1String(kFileCaptionPrefix)
+                    + QFile::decodeName(QByteArray::fromStdString(m_module.CurrentFileName)));
     List1->clear();
     for (const std::string& line : content.lines)
         List1->addItem(QString::fromLatin1(line));

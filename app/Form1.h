@@ -30,6 +30,10 @@ class QPushButton;
 
 namespace tq {
 
+namespace sim {
+class ControllerModel;
+}
+
 class Form1 : public QMainWindow, public EngineHost {
     Q_OBJECT
 public:
@@ -154,6 +158,8 @@ private:
     PortDiscoverer m_discover;
     PortOpener m_openPort;
     std::unique_ptr<SerialPort> m_port;
+    // The in-process simulated controller, kept for the session like a machine on the bench.
+    std::shared_ptr<sim::ControllerModel> m_simulatedController;
     std::unique_ptr<ReceiveEngine> m_engine;
     std::unique_ptr<ui::TerminalView> m_terminalView;
     std::unique_ptr<cerca> m_cerca;

@@ -209,8 +209,11 @@ void Form1::prog_Click()
 
 std::unique_ptr<SerialPort> Form1::openSystemPort(const PortEntry* listed)
 {
-    if (listed && listed->kind == PortEntry::Kind::Simulated)
-        return sim::makeSimulatedPort();
+    if (listed && listed->kind == PortEntry::Kind::Simulated) {
+        if (!m_simulatedController)
+            m_simulatedController = std::make_shared<sim::ControllerModel>();
+        return sim::makeSimulatedPort(nullptr, m_simulatedController);
+    }
     return std::make_unique<QtSerialPort>(m_cerca->entries());
 }
 

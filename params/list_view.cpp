@@ -27,7 +27,7 @@ std::string parameterLine(int index, std::uint8_t fileValue, std::uint8_t chipVa
 ListContent ListInit(Module1& m)
 {
     ListContent content;
-    content.label1 = " File = " + m.CurrentFileName;
+    content.label1 = kFileCaptionPrefix + m.CurrentFileName;
     m.ChannelCount = channelCountFor(m.FileParams[kBoardsIndex]);
     content.lines.reserve(kListLines);
     for (int i = 0; i < kParamCount; ++i)

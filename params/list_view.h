@@ -13,6 +13,7 @@ constexpr int kListLines = 66;
 constexpr int kHeaderLine = 54;
 constexpr int kFirstMenuTextLine = 55;
 inline constexpr const char* kMenuHeader = "======== VOCI MENU ===========";
+inline constexpr const char* kFileCaptionPrefix = " File = ";
 
 struct ListContent {
     std::string label1;              // " File = " and the file name

@@ -1,7 +1,8 @@
 #include "sim/eeprom_file.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include "files/save_bytes.h"
 
 namespace tq::sim {
 
@@ -28,12 +29,8 @@ std::optional<ParamImage> loadEepromFile(const QString& path, QString* error)
 
 bool saveEepromFile(const QString& path, const ParamImage& image, QString* error)
 {
-    QSaveFile file(path);
-    const std::string bytes = image.bytes();
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) != kImageSize ||
-        !file.commit()) {
-        *error = QStringLiteral("cannot write the EEPROM file %1: %2").arg(path, file.errorString());
+    if (saveBytes(path, image.bytes()) != SaveStatus::Saved) {
+        *error = QStringLiteral("cannot write the EEPROM file %1").arg(path);
         return false;
     }
     return true;

@@ -22,14 +22,17 @@ QString lineDroppedText()
     return QString::fromUtf8("il cavo del TQ310 simulato è stato scollegato");
 }
 
-SimulatedPort::SimulatedPort(QObject* parent, Clock clock)
-    : SerialPort(parent), m_clock(clock ? std::move(clock) : Clock(steadyNow))
+SimulatedPort::SimulatedPort(QObject* parent, Clock clock, std::shared_ptr<ControllerModel> controller)
+    : SerialPort(parent),
+      m_clock(clock ? std::move(clock) : Clock(steadyNow)),
+      m_model(controller ? std::move(controller) : std::make_shared<ControllerModel>()),
+      m_line(*m_model)
 {
 }
 
 bool SimulatedPort::open(QString* error)
 {
-    if (m_model.fault() == Fault::LineDropped) {
+    if (m_model->fault() == Fault::LineDropped) {
         if (error)
             *error = lineDroppedText();
         return false;
@@ -51,7 +54,7 @@ bool SimulatedPort::lineAlive()
 {
     if (!m_open)
         return false;
-    if (m_model.fault() != Fault::LineDropped)
+    if (m_model->fault() != Fault::LineDropped)
         return true;
     close();
     // Like a real port, the loss is reported from the event loop, not inside the caller's call.
@@ -89,9 +92,9 @@ void SimulatedPort::discardAll()
     m_received.clear();
 }
 
-std::unique_ptr<SerialPort> makeSimulatedPort(QObject* parent)
+std::unique_ptr<SerialPort> makeSimulatedPort(QObject* parent, std::shared_ptr<ControllerModel> controller)
 {
-    return std::make_unique<SimulatedPort>(parent);
+    return std::make_unique<SimulatedPort>(parent, SimulatedPort::Clock{}, std::move(controller));
 }
 
 }  // namespace tq::sim

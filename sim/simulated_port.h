@@ -19,7 +19,10 @@ public:
     // Nanoseconds of a monotonic clock; the steady clock when not given (tests pass their own).
     using Clock = std::function<std::int64_t()>;
 
-    explicit SimulatedPort(QObject* parent = nullptr, Clock clock = {});
+    // The controller at the other end may outlive the port, as a machine outlives its cable:
+    // the tool keeps one for the session so that its EEPROM survives a reconnection.
+    explicit SimulatedPort(QObject* parent = nullptr, Clock clock = {},
+                           std::shared_ptr<ControllerModel> controller = {});
 
     void setPortNumber(std::uint8_t) override {}
     // Fails while the line is dropped (Fault::LineDropped), as a pulled adapter does.
@@ -34,14 +37,14 @@ public:
 
     // The controller at the other end: its memories and its fault modes. Switching it to
     // Fault::LineDropped closes an open port and emits deviceLost once, from the event loop.
-    ControllerModel& controller() { return m_model; }
+    ControllerModel& controller() { return *m_model; }
 
 private:
     bool lineAlive();
 
     Clock m_clock;
-    ControllerModel m_model;
-    PacedLine m_line{m_model};
+    std::shared_ptr<ControllerModel> m_model;
+    PacedLine m_line;
     std::string m_received;
     bool m_open = false;
 };
@@ -49,6 +52,7 @@ private:
 // The text the simulated line gives for a pulled cable, on open and with deviceLost.
 QString lineDroppedText();
 
-std::unique_ptr<SerialPort> makeSimulatedPort(QObject* parent = nullptr);
+std::unique_ptr<SerialPort> makeSimulatedPort(QObject* parent = nullptr,
+                                              std::shared_ptr<ControllerModel> controller = {});
 
 }  // namespace tq::sim

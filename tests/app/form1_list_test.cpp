@@ -4,6 +4,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QtTest>
+#include <QAction>
+#include <QTemporaryDir>
+
+#include "link/cerca.h"
+#include "link/serial_port.h"
+#include "params/crc.h"
 
 #include "app/Form1.h"
 #include "ui/fonts.h"
@@ -48,6 +54,52 @@ private slots:
         QCOMPARE(form.Label1->text(), QStringLiteral(" File = Dati di default"));
         QCOMPARE(form.Label5->text(), QStringLiteral("250-32 File"));
         QCOMPARE(form.List1->currentRow(), -1);
+    }
+
+    void fileCaptionShowsAPathWithAccentsAsTheSystemNamesIt()
+    {
+        Form1 form;
+        form.module().CurrentFileName = QFile::encodeName(QString::fromUtf8("/tmp/macchina \u00e8 pi\u00f9.ini")).toStdString();
+        form.ListInit();
+        QCOMPARE(form.Label1->text(), QString::fromUtf8(" File = /tmp/macchina \u00e8 pi\u00f9.ini"));
+    }
+
+    // The in-process simulated controller is a machine on the bench: what was committed to its
+    // EEPROM is still there after "Disconnetti" and "Connetti".
+    void simulatedControllerKeepsItsEepromAcrossAReconnection()
+    {
+        QTemporaryDir aliases;
+        qputenv("TQ310_PORT_ALIASES", aliases.path().toLocal8Bit());
+        Form1 form;
+        form.Form_Load();
+        QListWidget* list = form.chooser()->List1;
+        const auto chooseSimulator = [&] {
+            QListWidgetItem* item = list->item(list->count() - 1);
+            QVERIFY(item->text().startsWith(QStringLiteral("Controllore simulato")));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+            QVERIFY(form.port());
+        };
+        chooseSimulator();
+
+        tq::ParamRecord record{};
+        record[0] = 1;
+        record[3] = 18;
+        tq::Crcgen(record);
+        std::string frame = "L" + std::string(record.begin(), record.begin() + 56) + std::string(120, ' ');
+        form.port()->write(frame);
+        form.port()->write("W");
+        form.port()->write("Vorela\r");
+
+        form.disconnetti->trigger();
+        QVERIFY(!form.port());
+        form.connetti->trigger();
+        chooseSimulator();
+
+        form.port()->write("z");
+        form.port()->write("H");
+        QTRY_VERIFY_WITH_TIMEOUT(form.port()->bytesWaiting() >= 56, 3000);
+        const std::string answer = form.port()->takeAll();
+        QCOMPARE(answer.substr(0, 56), std::string(record.begin(), record.begin() + 56));
     }
 };
 
