@@ -207,6 +207,8 @@ void Form1::buildControls()
     outer->addLayout(top, 3);
     outer->addLayout(status);
     outer->addWidget(Text1, 2);
+    // Room for most of the list and a screenful of terminal text at once.
+    resize(960, 820);
 }
 
 void Form1::setTimerInterval(int ms)
