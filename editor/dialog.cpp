@@ -144,48 +144,28 @@ void Dialog::finestra(EditLayout layout)
 {
     show();
     activateWindow();
+    // Which controls each layout shows. Option1 is left as it was for outputs: the selection
+    // handler shows all three options afterwards.
+    struct Shown {
+        bool combo, check2, option1, options23, label1, text1;
+    };
+    Shown shown{};
     switch (layout) {
-    case EditLayout::Output:
-        // Option1 stays as it was; the selection handler shows all three options.
-        Combo1->show();
-        Check2->hide();
-        Option2->hide();
-        Option3->hide();
-        Label1->hide();
-        Text1->hide();
-        fillChoices(layout);
-        break;
+    case EditLayout::Output: shown = {true, false, !Option1->isHidden(), false, false, false}; break;
     case EditLayout::TwoWay:
-    case EditLayout::ThreeWay:
-        Combo1->show();
-        Check2->hide();
-        Option1->hide();
-        Option2->hide();
-        Option3->hide();
-        Label1->show();
-        Text1->hide();
-        fillChoices(layout);
-        break;
-    case EditLayout::MenuText:
-        Check2->hide();
-        Option1->hide();
-        Option2->hide();
-        Option3->hide();
-        Label1->hide();
-        Text1->show();
-        Combo1->hide();
-        break;
-    case EditLayout::Boards:
-        Combo1->show();
-        Check2->show();
-        Option1->hide();
-        Option2->hide();
-        Option3->hide();
-        Label1->hide();
-        Text1->hide();
-        fillChoices(layout);
-        break;
+    case EditLayout::ThreeWay: shown = {true, false, false, false, true, false}; break;
+    case EditLayout::MenuText: shown = {false, false, false, false, false, true}; break;
+    case EditLayout::Boards: shown = {true, true, false, false, false, false}; break;
     }
+    Combo1->setVisible(shown.combo);
+    Check2->setVisible(shown.check2);
+    Option1->setVisible(shown.option1);
+    Option2->setVisible(shown.options23);
+    Option3->setVisible(shown.options23);
+    Label1->setVisible(shown.label1);
+    Text1->setVisible(shown.text1);
+    if (layout != EditLayout::MenuText)
+        fillChoices(layout);
 }
 
 void Dialog::fillChoices(EditLayout layout)
