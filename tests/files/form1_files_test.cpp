@@ -1,27 +1,31 @@
-// The "File" menu and "Parametri da chiave usb" on the real main window (offscreen): what the
-// user sees after Open, Save and Save as, and the USB compiler opened from the main window.
+// The "File" menu and "Parametri da chiave usb" on the real main window (offscreen), over real
+// files: what the user sees after Open, Save and Save as, and the USB compiler from start to end.
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
 #include "app/Form1.h"
-#include "files/file_size_limit.h"
 #include "ui/message_box.h"
 
 using tq::Form1;
 using tq::ui::MessageIcon;
-using tq::ui::ShownMessage;
 
 namespace {
 
-const char* const kOpenFailure = "Errore nel  file oppure  file non trovato  ";
+const std::string kOpenFailure = "Errore nel  file oppure  file non trovato  ";
+const QString kDefaultCaption = QStringLiteral(" File = Dati di default");
 
 QByteArray contentOf(const QString& path)
 {
@@ -47,17 +51,39 @@ QByteArray paramFile(const QList<QByteArray>& texts)
     return out;
 }
 
-QStringList listLines(const Form1& form)
+// The message boxes shown, one "icon|title|text" each.
+QStringList shown(const tq::ui::MessageCapture& capture)
 {
-    QStringList lines;
-    for (int i = 0; i < form.List1->count(); ++i)
-        lines << form.List1->item(i)->text();
-    return lines;
+    QStringList out;
+    for (const tq::ui::ShownMessage& m : capture.messages)
+        out << QStringLiteral("%1|%2|").arg(int(m.icon)).arg(QString::fromLatin1(m.title)) + QString::fromLatin1(m.text);
+    return out;
 }
 
-bool sameMessage(const ShownMessage& m, const std::string& text, MessageIcon icon)
+QStringList error(const std::string& text, MessageIcon icon)
 {
-    return m.text == text && m.icon == icon && m.title == "ERRORE";
+    return {QStringLiteral("%1|ERRORE|").arg(int(icon)) + QString::fromLatin1(text)};
+}
+
+// Runs `save` while files may grow only to `limit` bytes in this process, as on a disk that fills
+// up in the middle of a write. It holds for root as well, unlike a read-only folder.
+void withDiskFull(rlim_t limit, const std::function<void()>& save)
+{
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead of ending the process
+    setrlimit(RLIMIT_FSIZE, &small);
+    save();
+    setrlimit(RLIMIT_FSIZE, &saved);
+}
+
+// What the USB compiler shows: the target path, then whether "Procedi" is enabled and whether
+// detection runs.
+QString usbState(const tq::TrovaUsb& w)
+{
+    return w.Label1->text() + (w.Command1->isEnabled() ? " Procedi" : "") + (w.Timer1->isActive() ? " detecting" : "");
 }
 
 }  // namespace
@@ -67,7 +93,7 @@ class Form1FilesTest : public QObject {
 
     QTemporaryDir m_dir;
 
-    // A main window in the state after the port set-up, with the dialog answering `answer`.
+    // A main window in the state after the port set-up, with the file dialog answering `answer`.
     std::unique_ptr<Form1> makeForm(const QString& answer = QString())
     {
         auto form = std::make_unique<Form1>();
@@ -81,209 +107,172 @@ class Form1FilesTest : public QObject {
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
 private slots:
-    void openShowsTheFileAndEnablesParUsb()
+    void openShowsTheFileOrReportsWithoutRefreshing()
     {
-        const QString file = path("good.ini");
-        writeFile(file, paramFile({"ALFA", "\xE8 BETA"}));
-        auto form = makeForm(file);
-        tq::ui::MessageCapture capture;
-        form->aprif->trigger();
-        QVERIFY(capture.messages.empty());
-        QCOMPARE(form->Label1->text(), QStringLiteral(" File = ") + file);
-        QCOMPARE(form->List1->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [0  ]"));
-        QCOMPARE(form->List1->item(56)->text(), QString::fromUtf8("cartella       | è BETA"));
-        QCOMPARE(form->Label5->text(), QStringLiteral("%1-%2 File").arg(form->module().FileParams[54]).arg(form->module().FileParams[55]));
-        QVERIFY(form->Label5->text() != QStringLiteral("102-71 File"));
-        QVERIFY(form->ParUsb->isEnabled());
-    }
-
-    void failedOpenReportsAndDoesNotRefresh()
-    {
-        const struct { const char* name; QByteArray bytes; std::string message; } cases[] = {
-            {"toobig.ini", paramFile({"A"}).replace("\r\n7\r\n", "\r\n256\r\n"), std::string(kOpenFailure) + "256"},
-            {"version.ini", "122012\r\n", std::string(kOpenFailure) + "  (VERSIONE DEL FILE NON CORRETTA)"},
-            {"missing.ini", QByteArray(), kOpenFailure},
+        const QString good = path("good.ini"), tooBig = path("toobig.ini");
+        writeFile(good, "122013\r\n" + QByteArray("0\r\n").repeated(54) + "\r\n\xE8 BETA\r\n");
+        writeFile(tooBig, paramFile({"A"}).replace("\r\n7\r\n", "\r\n256\r\n"));
+        const struct { QString answer; QStringList messages; QString label1, label5, line56; std::string fileName; } cases[] = {
+            {good, {}, QStringLiteral(" File = ") + good, "102-71 File", QString::fromUtf8("cartella       | è BETA"), good.toStdString()},
+            {tooBig, error(kOpenFailure + "256", MessageIcon::Warning), kDefaultCaption, "250-32 File", "cartella       | ",
+             tooBig.toStdString()},
+            {QString(), error(kOpenFailure, MessageIcon::Warning), kDefaultCaption, "250-32 File", "cartella       | ",
+             "Dati di default"},  // the dialog cancelled
         };
         for (const auto& c : cases) {
-            const QString file = path(c.name);
-            if (!c.bytes.isEmpty())
-                writeFile(file, c.bytes);
-            auto form = makeForm(file);
-            const QStringList before = listLines(*form);
+            auto form = makeForm(c.answer);
+            form->module().FileParams[0] = 1;
+            form->ListInit();
             tq::ui::MessageCapture capture;
             form->aprif->trigger();
-            QCOMPARE(capture.messages.size(), std::size_t(1));
-            QVERIFY2(sameMessage(capture.messages[0], c.message, MessageIcon::Warning), c.name);
-            QCOMPARE(listLines(*form), before);
-            QCOMPARE(form->Label1->text(), QStringLiteral(" File = Dati di default"));
-            QCOMPARE(form->Label5->text(), QStringLiteral("102-71 File"));
-            QCOMPARE(form->module().CurrentFileName, file.toStdString());
-            QVERIFY(!form->ParUsb->isEnabled());
+            QCOMPARE(shown(capture), c.messages);
+            QCOMPARE(form->Label1->text(), c.label1);
+            QCOMPARE(form->Label5->text(), c.label5);
+            QCOMPARE(form->List1->item(56)->text(), c.line56);
+            QCOMPARE(form->module().CurrentFileName, c.fileName);
+            QCOMPARE(form->ParUsb->isEnabled(), c.messages.isEmpty());
         }
     }
 
-    void cancelledOpenReportsWithNothingAppended()
+    void saveAsWritesTheFileShowingTheBarePathOrIsSilent()
     {
-        auto form = makeForm();
-        tq::ui::MessageCapture capture;
-        form->aprif->trigger();
-        QCOMPARE(capture.messages.size(), std::size_t(1));
-        QVERIFY(sameMessage(capture.messages[0], kOpenFailure, MessageIcon::Warning));
-        QCOMPARE(form->module().CurrentFileName, std::string("Dati di default"));
-    }
-
-    void saveWithoutAFileNameIsRefused()
-    {
-        auto form = makeForm();
-        form->module().CurrentFileName.clear();
-        tq::ui::MessageCapture capture;
-        form->salvafile->trigger();
-        QCOMPARE(capture.messages.size(), std::size_t(1));
-        QVERIFY(sameMessage(capture.messages[0], "Non  \xE8 aperto alcun file ,fai salva con nome per aprirne uno",
-                            MessageIcon::None));
-    }
-
-    void saveAsWritesTheStartUpStateAndShowsTheBarePath()
-    {
-        const QString file = path("startup");  // typed without ".ini": used as typed
-        auto form = makeForm(file);
-        tq::ui::MessageCapture capture;
-        form->salvaas->trigger();
-        QVERIFY(capture.messages.empty());
-        QCOMPARE(form->Label1->text(), file);
-        QCOMPARE(form->module().CurrentFileName, file.toStdString());
-        QCOMPARE(contentOf(file), "122013\r\n" + QByteArray("0\r\n").repeated(54) + QByteArray("\r\n").repeated(12));
-    }
-
-    void cancelledOrFailedSaveAsIsSilent()
-    {
-        const QString plain = path("plainfile");
-        writeFile(plain, "x");
-        for (const QString& answer : {QString(), plain + QStringLiteral("/sub.ini")}) {
-            auto form = makeForm(answer);
+        const QString startUp = path("startup");  // typed without ".ini": used as typed
+        writeFile(path("plain"), "x");
+        const QString unreachable = path("plain") + QStringLiteral("/sub.ini");
+        const struct { QString answer; QString label1; std::string fileName; } cases[] = {
+            {startUp, startUp, startUp.toStdString()},
+            {QString(), kDefaultCaption, "Dati di default"},  // the dialog cancelled
+            {unreachable, kDefaultCaption, unreachable.toStdString()},
+        };
+        for (const auto& c : cases) {
+            auto form = makeForm(c.answer);
             tq::ui::MessageCapture capture;
             form->salvaas->trigger();
-            QVERIFY(capture.messages.empty());
-            QCOMPARE(form->Label1->text(), QStringLiteral(" File = Dati di default"));
-            QCOMPARE(form->module().CurrentFileName, answer.isEmpty() ? std::string("Dati di default") : answer.toStdString());
+            QCOMPARE(shown(capture), QStringList());
+            QCOMPARE(form->Label1->text(), c.label1);
+            QCOMPARE(form->module().CurrentFileName, c.fileName);
         }
+        QCOMPARE(contentOf(startUp), "122013\r\n" + QByteArray("0\r\n").repeated(54) + QByteArray("\r\n").repeated(12));
     }
 
-    void openThenSaveKeepsTwelveTexts()
+    void openThenSaveKeepsTwelveTextsAsHeld()
     {
         const QString file = path("roundtrip.ini");
         QList<QByteArray> texts;
         for (int k = 0; k < 14; ++k)
-            texts << "T" + QByteArray::number(k) + "  ";
+            texts << "\xE8T" + QByteArray::number(k) + "  ";
         writeFile(file, paramFile(texts));
         auto form = makeForm(file);
         tq::ui::MessageCapture capture;
         form->aprif->trigger();
         form->salvafile->trigger();
-        QVERIFY(capture.messages.empty());
+        QCOMPARE(shown(capture), QStringList());
         QCOMPARE(contentOf(file), paramFile(texts.mid(0, 12)));
     }
 
-    void saveThatCannotWriteKeepsTheOldFileAndSaysSo()
+    void plainSaveRefusesOrReportsAndKeepsTheOldFile()
     {
         const QString file = path("kept.ini");
         const QByteArray old = paramFile({"OLD"});
-        const QString plain = path("plain2");
-        writeFile(plain, "x");
-        const QString unreachable = plain + QStringLiteral("/kept.ini");
-        for (const QString& target : {file, unreachable}) {
-            writeFile(file, old);
+        writeFile(file, old);
+        const struct { QString target; QStringList message; } cases[] = {
+            {QString(), error("Non  \xE8 aperto alcun file ,fai salva con nome per aprirne uno", MessageIcon::None)},
+            {file, error("Errore nella scrittura: il file NON \xE8 stato salvato  " + file.toStdString(), MessageIcon::Warning)},
+        };
+        for (const auto& c : cases) {
             auto form = makeForm();
-            form->module().CurrentFileName = target.toStdString();
+            form->module().CurrentFileName = c.target.toStdString();
             form->module().FileMenuTexts[0] = std::string(5000, 'n');  // more than the disk takes
             tq::ui::MessageCapture capture;
-            {
-                tq::test::FileSizeLimit limit(1000);
-                form->salvafile->trigger();
-            }
-            QCOMPARE(capture.messages.size(), std::size_t(1));
-            QVERIFY(sameMessage(capture.messages[0],
-                                "Errore nella scrittura: il file NON \xE8 stato salvato  " + target.toStdString(),
-                                MessageIcon::Warning));
+            withDiskFull(1000, [&] { form->salvafile->trigger(); });
+            QCOMPARE(shown(capture), c.message);
             QCOMPARE(contentOf(file), old);
         }
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("kept.ini*")}, QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("kept.ini")});
     }
 
-    void dialogHasOneFilterConfirmsReplacingAndRemembersThePath()
+    void fileDialogHasOneFilterConfirmsReplacingAndRemembersThePath()
     {
         Form1 form;
-        QFileDialog* dialog = form.findChild<QFileDialog*>(QStringLiteral("Dialog1"));
-        QCOMPARE(dialog, form.Dialog1);
-        QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("File di inizializzazione(*.ini)")});
-        QVERIFY(dialog->defaultSuffix().isEmpty());
-
+        QCOMPARE(form.Dialog1->nameFilters(), QStringList{QStringLiteral("File di inizializzazione(*.ini)")});
+        QVERIFY(form.Dialog1->defaultSuffix().isEmpty());
         QTemporaryDir sub;
         const QString chosen = sub.filePath(QStringLiteral("chosen.ini"));
-        QString seenDirectory;
-        bool confirmsReplace = false;
-        const auto answerWith = [&](const QString& file) {
-            QTimer::singleShot(0, dialog, [&, file] {
-                seenDirectory = dialog->directory().absolutePath();
-                confirmsReplace = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-                dialog->selectFile(file);
-                static_cast<QDialog*>(dialog)->accept();  // as the dialog's own button does
+        QStringList seen;  // at each opening: the folder shown, and whether replacing a file asks first
+        for (bool save : {false, true}) {
+            QTimer::singleShot(0, form.Dialog1, [&] {
+                const bool asks = !form.Dialog1->testOption(QFileDialog::DontConfirmOverwrite);
+                seen << form.Dialog1->directory().absolutePath() + (asks ? QStringLiteral(" asks") : QString());
+                form.Dialog1->selectFile(chosen);
+                static_cast<QDialog*>(form.Dialog1)->accept();  // as the dialog's own button does
             });
-        };
-        answerWith(chosen);
-        QCOMPARE(form.askPath(false), chosen);
-        answerWith(chosen);
-        QCOMPARE(form.askPath(true), chosen);
-        QCOMPARE(seenDirectory, sub.path());
-        QVERIFY(confirmsReplace);
+            QCOMPARE(form.askPath(save), chosen);
+        }
+        QCOMPARE(seen.value(1), sub.path() + QStringLiteral(" asks"));
     }
 
-    void parUsbOpensTheCompilerAndUscitaGivesTheMainWindowBack()
-    {
-        auto form = makeForm();
-        form->show();
-        QStringList roots{QStringLiteral("/")};
-        form->usbCompiler().setDriveSource([&roots] { return roots; });
-        form->ParUsb->setEnabled(true);
-        form->ParUsb->trigger();
-        tq::TrovaUsb& usb = form->usbCompiler();
-        QVERIFY(usb.isVisible());
-        QVERIFY(!form->isEnabled());
-        QVERIFY(usb.Timer1->isActive());
-        usb.Timer1_Timer();
-        roots << QStringLiteral("/media/usb0");
-        usb.Timer1_Timer();
-        QCOMPARE(usb.Label1->text(), QStringLiteral("/media/usb0/tq310/contq310.bin"));
-
-        usb.Command2->click();
-        QVERIFY(!usb.isVisible());
-        QVERIFY(form->isEnabled());
-
-        form->ParUsb->trigger();
-        QCOMPARE(&form->usbCompiler(), &usb);
-        QVERIFY(usb.Label1->text().isEmpty());
-        usb.Timer1_Timer();
-        QCOMPARE(usb.Label1->text(), QStringLiteral("/media/usb0/tq310/contq310.bin"));
-        usb.close();
-    }
-
-    void usbWriteShowsTheRecomputedCrcInTheMainWindow()
+    void usbCompilerFindsTheKeyWritesTheFileAndRemembersTheDrives()
     {
         QTemporaryDir key;
-        QVERIFY(QDir(key.path()).mkdir(QStringLiteral("tq310")));
-        auto form = makeForm();
+        const QString target = key.path() + QStringLiteral("/tq310/contq310.bin");
         QStringList roots{QStringLiteral("/")};
-        form->usbCompiler().setDriveSource([&roots] { return roots; });
-        form->ParUsb->trigger();
+        auto form = makeForm();
+        form->show();
+        form->module().FileParams[0] = 1;  // changed without a list refresh: the write recomputes the CRC
         tq::TrovaUsb& usb = form->usbCompiler();
+        usb.setDriveSource([&roots] { return roots; });
+        form->ParUsb->setEnabled(true);
+
+        form->ParUsb->trigger();
+        QVERIFY(usb.isVisible() && !form->isEnabled());
+        QCOMPARE(usb.windowTitle(), QStringLiteral("Compilatore per file parametri CONTQ310.BIN "));
+        QCOMPARE(usb.Command2->text() + usb.Command1->text(), QStringLiteral("UscitaProcedi"));
+        const QString instructions = QStringLiteral(
+            "PROCEDURA PER LA PREPARAZIONE DELLA CONFIGURAZIONE:\n\n"
+            " Inserire una chiave usb valida per TQ310,attendere che\n venga visualizzata la lettera assegnata poi confermare.\n"
+            " Verra preparato un file CONTQ310.BIN pronto per essere letto dal TQ310\n\n"
+            " NOTA: se la chiave era gia inserita deve essere tolta e poi reinserita\n"
+            "       Se esiste gia un file  verra sovrascritto  senza condizioni\n\n"
+            "Sul TQ310 si deve inserire la chiave usb  poi premere l'apposito pulsante per caricare \n la nuova configurazione.\n\n"
+            "Il file di configurazione permane nella memoria del TQ310,qualora dovesse verificarsi\n"
+            "una perdita di dati il sistema richedera automaticamente un aggiornamento ");
+        QCOMPARE(usb.Text1->toPlainText(), instructions);
+        QCOMPARE(usb.Timer1->interval(), 300);
+        QCOMPARE(usbState(usb), QStringLiteral(" detecting"));
         usb.Timer1_Timer();
+        QCOMPARE(usbState(usb), QStringLiteral(" detecting"));
         roots << key.path();
         usb.Timer1_Timer();
-        form->module().FileParams[0] = 1;  // changed without a list refresh
+        QCOMPARE(usbState(usb), target + QStringLiteral(" Procedi"));
+
+        // The key has no folder tq310 yet.
+        const QString log = QStringLiteral(" Apro il file ") + target + QStringLiteral(
+            "\n calcolo crc = 250 - 32\n Scritti 54 parametri di configurazione + 2 per CRC nel disco usb\n"
+            " Scritte 12 stringhe definizioni lingua  nel disco usb\n\n OPERAZIONE COMPLETATA !!");
         usb.Command1->click();
+        QCOMPARE(usb.Text1->toPlainText(),
+                 log + QStringLiteral(" ERRORE NELLA SCRITTURA\nForse la chiave usb non contiene la cartella TQ310"));
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(usbState(usb), target + QStringLiteral(" Procedi"));
         QCOMPARE(form->Label5->text(), QStringLiteral("250-32 File"));
-        QCOMPARE(contentOf(usb.Label1->text()).mid(112, 4), QByteArray("FA20"));
+
+        QVERIFY(QDir(key.path()).mkdir(QStringLiteral("tq310")));
+        usb.Command1->click();
+        QCOMPARE(usb.Text1->toPlainText(), log);
+        QCOMPARE(contentOf(target), ">$$>01" + QByteArray(106, '0') + "FA20" + QByteArray("20").repeated(120) + "<$$<<$$<\r\n");
+
+        usb.Command2->click();
+        QVERIFY(!usb.isVisible() && form->isEnabled());
+        QVERIFY(!usb.Timer1->isActive());
+
+        // Reopened with the key still in: the drives known before it was found serve again.
+        form->ParUsb->trigger();
+        QCOMPARE(&form->usbCompiler(), &usb);
+        QCOMPARE(usb.Text1->toPlainText(), instructions);
+        QCOMPARE(usbState(usb), QStringLiteral(" detecting"));
+        usb.Timer1_Timer();
+        QCOMPARE(usbState(usb), target + QStringLiteral(" Procedi"));
         usb.close();
     }
 };

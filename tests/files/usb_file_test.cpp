@@ -1,6 +1,7 @@
-// CONTQ310.BIN: the 366 bytes, the log of a write and the text of the compiler window.
+// CONTQ310.BIN: the 366 bytes, where it goes on the key, and how a newly inserted key is found.
 #include <gtest/gtest.h>
 
+#include "files/drive_detect.h"
 #include "files/usb_file.h"
 
 namespace tq {
@@ -9,45 +10,28 @@ namespace {
 std::string repeat(const std::string& piece, int times)
 {
     std::string out;
-    for (int i = 0; i < times; ++i)
+    while (times-- > 0)
         out += piece;
     return out;
 }
 
-TEST(UsbFile, StartUpStateGolden)
-{
-    Module1 m;
-    const UsbFile f = compileUsbFile(m, QStringLiteral("/media/usb0/tq310/contq310.bin"));
-    const std::string expected = ">$$>" + std::string(108, '0') + "6647" + repeat("20", 120) + "<$$<<$$<\r\n";
-    EXPECT_EQ(f.content, expected);
-    EXPECT_EQ(f.content.size(), 366u);
-    EXPECT_EQ(m.FileParams[54], 102);
-    EXPECT_EQ(m.FileParams[55], 71);
-    EXPECT_EQ(f.crcCaption, "102-71 File");
-    EXPECT_EQ(f.log.toStdString(),
-              " Apro il file /media/usb0/tq310/contq310.bin\r\n"
-              " calcolo crc = 102 - 71\r\n"
-              " Scritti 54 parametri di configurazione + 2 per CRC nel disco usb\r\n"
-              " Scritte 12 stringhe definizioni lingua  nel disco usb\r\n"
-              "\r\n"
-              " OPERAZIONE COMPLETATA !!");
-}
-
-TEST(UsbFile, ValuesAndTextsInHexadecimal)
+TEST(UsbFile, WorkingCopyInHexadecimalWithTheCrcRecomputed)
 {
     const struct {
         const char* name;
-        int param;            // index set to value, -1 for none
+        int param;  // index set to value, -1 for none
         std::uint8_t value;
-        int text;             // slot set to the text, -1 for none
+        int text;   // slot set to textValue, -1 for none
         std::string textValue;
-        std::size_t offset;   // where the expected pairs start
+        std::size_t offset;  // where the expected pairs start
         std::string pairs;
     } cases[] = {
+        // The start-up state holds no CRC: it is computed for the file.
+        {"start-up state", -1, 0, -1, "", 0, ">$$>" + std::string(108, '0') + "6647" + repeat("20", 120) + "<$$<<$$<\r\n"},
         {"10", 0, 10, -1, "", 4, "0A"},
         {"255", 53, 255, -1, "", 4 + 53 * 2, "FF"},
         {"AB", -1, 0, 0, "AB", 116, "4142" + repeat("20", 8)},
-        {"twelve characters", -1, 0, 3, "ABCDEFGHIJKL", 116 + 3 * 20, "4142434445464748494A" "4142"},
+        {"twelve characters", -1, 0, 3, "ABCDEFGHIJKL", 116 + 3 * 20, "4142434445464748494A" + repeat("20", 10)},
         {"code 0xE0", -1, 0, 11, "\xE0", 116 + 11 * 20, "E0" + repeat("20", 9) + "<$$<"},
     };
     for (const auto& c : cases) {
@@ -56,58 +40,46 @@ TEST(UsbFile, ValuesAndTextsInHexadecimal)
             m.FileParams[c.param] = c.value;
         if (c.text >= 0)
             m.FileMenuTexts[c.text] = c.textValue;
-        if (c.text == 3)
-            m.FileMenuTexts[4] = "AB";  // the piece after a cut text starts at its own slot
-        const UsbFile f = compileUsbFile(m, QStringLiteral("x"));
-        ASSERT_EQ(f.content.size(), 366u) << c.name;
-        EXPECT_EQ(f.content.substr(c.offset, c.pairs.size()), c.pairs) << c.name;
+        const std::string content = compileUsbFile(m, QStringLiteral("x")).content;
+        ASSERT_EQ(content.size(), 366u) << c.name;
+        EXPECT_EQ(content.substr(c.offset, c.pairs.size()), c.pairs) << c.name;
     }
 }
 
-TEST(UsbFile, CrcIsRecomputedAndSlotsBeyondElevenAreNotWritten)
-{
-    Module1 m;
-    m.FileParams[0] = 1;
-    m.FileParams[54] = 0;  // stale CRC bytes
-    m.FileParams[55] = 0;
-    m.FileMenuTexts[12] = "NOT WRITTEN";
-    const UsbFile f = compileUsbFile(m, QStringLiteral("F:/tq310/contq310.bin"));
-    EXPECT_EQ(f.content.substr(4, 2), "01");
-    EXPECT_EQ(f.content.substr(112, 4), "FA20");
-    EXPECT_EQ(f.content.substr(116, 240), repeat("20", 120));
-    EXPECT_EQ(f.crcCaption, "250-32 File");
-    EXPECT_NE(f.log.indexOf(QLatin1String(" calcolo crc = 250 - 32\r\n")), -1);
-}
-
-TEST(UsbFile, InstructionsAreFourteenLines)
-{
-    EXPECT_EQ(usbInstructions(),
-              "PROCEDURA PER LA PREPARAZIONE DELLA CONFIGURAZIONE:\r\n"
-              "\r\n"
-              " Inserire una chiave usb valida per TQ310,attendere che\r\n"
-              " venga visualizzata la lettera assegnata poi confermare.\r\n"
-              " Verra preparato un file CONTQ310.BIN pronto per essere letto dal TQ310\r\n"
-              "\r\n"
-              " NOTA: se la chiave era gia inserita deve essere tolta e poi reinserita\r\n"
-              "       Se esiste gia un file  verra sovrascritto  senza condizioni\r\n"
-              "\r\n"
-              "Sul TQ310 si deve inserire la chiave usb  poi premere l'apposito pulsante per caricare \r\n"
-              " la nuova configurazione.\r\n"
-              "\r\n"
-              "Il file di configurazione permane nella memoria del TQ310,qualora dovesse verificarsi\r\n"
-              "una perdita di dati il sistema richedera automaticamente un aggiornamento ");
-}
-
-TEST(UsbFile, TargetPathUnderTheRoot)
+TEST(UsbFile, TargetPathUnderTheDetectedRoot)
 {
     const struct { const char* root; const char* path; } cases[] = {
         {"/media/usb0", "/media/usb0/tq310/contq310.bin"},
         {"/", "/tq310/contq310.bin"},
-        {"F:/", "F:/tq310/contq310.bin"},
         {"F:\\", "F:\\tq310/contq310.bin"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(usbTargetPath(QString::fromLatin1(c.root)), QString::fromLatin1(c.path));
+}
+
+TEST(DriveDetector, SequencesOfRoots)
+{
+    const QString c = QStringLiteral("C:\\"), d = QStringLiteral("D:\\"), f = QStringLiteral("F:\\"),
+                  g = QStringLiteral("G:\\");
+    struct Tick { QStringList roots; QString found; };
+    const struct { const char* name; std::vector<Tick> ticks; } cases[] = {
+        {"a key inserted", {{{c, d}, {}}, {{c, d}, {}}, {{c, d, f}, f}}},
+        {"a key in at the first tick must be reinserted", {{{c, d, f}, {}}, {{c, d, f}, {}}, {{c, d}, {}}, {{c, d, f}, f}}},
+        {"found again while it stays in", {{{c, d}, {}}, {{c, d, f}, f}, {{c, d, f}, f}}},
+        {"two keys in one tick: the first listed", {{{c, d}, {}}, {{c, d, g, f}, g}}},
+        {"a removed drive is forgotten at once", {{{c, d, f}, {}}, {{c}, {}}, {{c, d}, d}}},
+        {"a key swapped between ticks is not new", {{{c, f}, {}}, {{c, g}, {}}, {{c, g, f}, f}}},
+    };
+    for (const auto& sequence : cases) {
+        DriveDetector detector;
+        for (std::size_t i = 0; i < sequence.ticks.size(); ++i)
+            EXPECT_EQ(detector.tick(sequence.ticks[i].roots), sequence.ticks[i].found) << sequence.name << ", tick " << i;
+    }
+}
+
+TEST(DriveDetector, MountedRootsIncludeTheRootOfThisSystem)
+{
+    EXPECT_TRUE(mountedRoots().contains(QStringLiteral("/")));
 }
 
 }  // namespace
