@@ -1,175 +1,104 @@
-// The transfer, EEPROM and query items of the main window's menus, wired to a scripted port in
-// place of the line, on the offscreen platform.
+// The transfer, EEPROM and query items of the main window's menus, with a scripted port in place
+// of the line, on the offscreen platform.
 #include <QAction>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QtTest>
 
-#include <memory>
-
-#include "app/Form1.h"
-#include "support/scripted_port.h"
+#include "connected_form1.h"
 #include "ui/message_box.h"
 
 using tq::Form1;
-using tq::test::ScriptedPort;
-
-namespace {
-
-// The main window after the user picked port 1, with a scripted port as the line. The timer is
-// stopped: the tests tick the engine by hand.
-struct Connected {
-    Form1 form;
-    ScriptedPort* port = nullptr;
-
-    explicit Connected(bool withPort = true)
-    {
-        form.setPortBackends([] { return tq::PortDiscovery{}; }, [this](const tq::PortEntry*) {
-            auto scripted = std::make_unique<ScriptedPort>();
-            port = scripted.get();
-            return std::unique_ptr<tq::SerialPort>(std::move(scripted));
-        });
-        form.Form_Load();
-        form.module().PortNumber = withPort ? 1 : 0;
-        form.IniPorta();
-        form.Timer1->stop();
-    }
-    tq::Module1& m() { return form.module(); }
-};
-
-using Item = QAction* Form1::*;
-
-}  // namespace
+using tq::test::ConnectedForm1;
 
 class TransfersForm1Test : public QObject {
     Q_OBJECT
 
 private slots:
-    void eachItemSendsItsCommandWithItsModeAndTimer()
+    void eachItemSendsItsCommand()
     {
-        struct Row {
-            const char* name;
-            Item item;
-            std::vector<std::size_t> writeSizes;
-            std::string firstWrite;
+        const struct {
+            QAction* Form1::*item;
+            std::string sent;  // its first byte, and how many in all
             std::uint8_t mode;
             int interval;
-            std::uint8_t chipToBuffer;
+        } rows[] = {
+            {&Form1::daltq310, "H1", tq::ParamRead, 200}, {&Form1::ChipBuffer, "H1", tq::ParamRead, 200},
+            {&Form1::AlTq310, "L177", tq::InputPoll, 60}, {&Form1::Weeprom, "W8", tq::InputPoll, 60},
+            {&Form1::RipIni, "z1", tq::InputPoll, 60},    {&Form1::ErrEEprom, "@1", tq::InputPoll, 60},
+            {&Form1::VMenu, "J1", tq::MenuRead, 300},     {&Form1::LPFU, "Y1", tq::PhaseRead, 60},
         };
-        const Row rows[] = {
-            {"daltq310", &Form1::daltq310, {1}, "H", tq::ParamRead, 200, 0},
-            {"ChipBuffer", &Form1::ChipBuffer, {1}, "H", tq::ParamRead, 200, 1},
-            {"AlTq310", &Form1::AlTq310, {1, 56, 120}, "L", tq::InputPoll, 60, 0},
-            {"Weeprom", &Form1::Weeprom, {1, 7}, "W", tq::InputPoll, 60, 0},
-            {"RipIni", &Form1::RipIni, {1}, "z", tq::InputPoll, 60, 0},
-            {"ErrEEprom", &Form1::ErrEEprom, {1}, "@", tq::InputPoll, 60, 0},
-            {"VMenu", &Form1::VMenu, {1}, "J", tq::MenuRead, 300, 0},
-            {"LPFU", &Form1::LPFU, {1}, "Y", tq::PhaseRead, 60, 0},
-        };
-        for (const Row& row : rows) {
-            Connected c;
-            QVERIFY2(c.port, row.name);
+        for (const auto& row : rows) {
+            ConnectedForm1 c;
             // Another operation was running; the copies agree, so a commit goes through.
             c.m().ReceiveMode = tq::InputPoll;
             c.form.Timer1->setInterval(60);
+            c.m().FileParams[0] = 1;
             c.m().ChipParams = c.m().FileParams;
-
             (c.form.*row.item)->trigger();
-
-            QCOMPARE(c.port->writes.size(), row.writeSizes.size());
-            for (std::size_t i = 0; i < row.writeSizes.size(); ++i)
-                QCOMPARE(c.port->writes[i].size(), row.writeSizes[i]);
-            QCOMPARE(c.port->writes[0], row.firstWrite);
-            QVERIFY2(c.m().ReceiveMode == row.mode, row.name);
-            QVERIFY2(c.form.Timer1->interval() == row.interval, row.name);
-            QVERIFY2(c.m().ChipToBuffer == row.chipToBuffer, row.name);
+            const std::string sent = c.port->sent();
+            QVERIFY2(sent.substr(0, 1) + std::to_string(sent.size()) == row.sent, row.sent.c_str());
+            QVERIFY2(c.m().ReceiveMode == row.mode && c.interval() == row.interval, row.sent.c_str());
+            QCOMPARE(c.m().ChipToBuffer, std::uint8_t(row.item == &Form1::ChipBuffer));
+            if (row.item == &Form1::AlTq310)
+                QCOMPARE(c.form.Label5->text(), QStringLiteral("250-32 File"));
         }
+
+        ConnectedForm1 off(false);  // unconnected, nothing happens
+        for (const auto& row : rows)
+            (off.form.*row.item)->trigger();
+        QVERIFY(off.m().ReceiveMode == tq::Terminal && off.m().ChipToBuffer == 0 && off.interval() == 100);
     }
 
-    void theWriteShowsTheCrcAndTheFiftySixLines()
+    void aCommitBeforeAnyReadBackShowsTheStopBox()
     {
-        Connected c;
-        c.m().FileParams[0] = 1;
-        c.form.AlTq310->trigger();
-        c.form.syncTerminal();
-
-        QCOMPARE(c.form.Label5->text(), QStringLiteral("250-32 File"));
-        const QStringList lines = c.form.Text1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 56);
-        QCOMPARE(lines.first(), QStringLiteral("1 [1]"));
-        QCOMPARE(lines.last(), QStringLiteral("56 [32]"));
-    }
-
-    void aRefusedCommitShowsTheStopBoxAndSendsNothing()
-    {
-        struct Row {
-            const char* name;
-            void (*change)(tq::Module1&);
-            const char* message;
-            const char* terminal;
-        };
-        const Row rows[] = {
-            {"parameters", [](tq::Module1& m) { m.ChipParams[10] = 1; },
-             " Operazione annullata :I parametri del buffer non sono uguali a quelli del TQ310 ", ""},
-            {"texts", [](tq::Module1& m) { m.FileMenuTexts[20] = "VENTI"; },
-             " Operazione annullata : i parametri della lingua sono diversi  dal TQ310 ", "VENTI\n"},
-        };
-        for (const Row& row : rows) {
-            Connected c;
-            c.m().ChipParams = c.m().FileParams;
-            row.change(c.m());
-            tq::ui::MessageCapture capture;
-            c.form.Weeprom->trigger();
-            c.form.syncTerminal();
-
-            QCOMPARE(capture.messages.size(), std::size_t(1));
-            QCOMPARE(capture.messages[0].text, std::string(row.message));
-            QCOMPARE(capture.messages[0].title, std::string("ERRORE"));
-            QVERIFY2(capture.messages[0].icon == tq::ui::MessageIcon::Critical, row.name);
-            QVERIFY2(c.port->writes.empty(), row.name);
-            QCOMPARE(c.form.Text1->toPlainText(), QString::fromLatin1(row.terminal));
-        }
-    }
-
-    void aPassingCommitReportsInTheTerminalWithoutABox()
-    {
-        Connected c;
-        c.m().ChipParams = c.m().FileParams;
+        ConnectedForm1 c;  // before any read-back: the device copy is zero, the working copy has its CRC
         tq::ui::MessageCapture capture;
         c.form.Weeprom->trigger();
-        c.form.syncTerminal();
-        QVERIFY(capture.messages.empty());
-        QCOMPARE(c.port->sent(), std::string("WVorela\r"));
-        QCOMPARE(c.form.Text1->toPlainText(), QStringLiteral("Parametri salvati in EEPROM"));
+        QVERIFY(c.port->writes.empty());
+        QCOMPARE(capture.messages.size(), std::size_t(1));
+        QCOMPARE(capture.messages[0].text,
+                 std::string(" Operazione annullata :I parametri del buffer non sono uguali a quelli del TQ310 "));
+        QCOMPARE(capture.messages[0].title, std::string("ERRORE"));
+        QVERIFY(capture.messages[0].icon == tq::ui::MessageIcon::Critical);
     }
 
-    void onlyTheLoadItemEnablesTheUsbParameters()
+    void aCompletedLoadEnablesTheUsbParameters()
     {
-        for (const bool toBuffer : {true, false}) {
-            Connected c;
-            QVERIFY(!c.form.ParUsb->isEnabled());
-            (toBuffer ? c.form.ChipBuffer : c.form.daltq310)->trigger();
-            c.port->feed(std::string(56, '\x05'));
-            c.form.Timer1_Timer();
-            QCOMPARE(c.m().ReceiveMode, std::uint8_t(tq::MenuRead));
-            QCOMPARE(c.form.ParUsb->isEnabled(), !toBuffer);
-            QCOMPARE(c.form.Label4->text(), QStringLiteral("5-5 Chip "));
-        }
+        ConnectedForm1 c;
+        QVERIFY(!c.form.ParUsb->isEnabled());
+        c.form.daltq310->trigger();
+        c.port->feed(std::string(56, '\x05'));
+        c.tick();
+        QVERIFY(c.form.ParUsb->isEnabled());
     }
 
-    void withoutAConnectionTheItemsDoNothing()
+    void theMenuListCutAtOneHundredBytesThenThePhases()
     {
-        Connected c(false);
-        QVERIFY(!c.form.isConnected());
-        QVERIFY(!c.port);
-        c.form.terminal().set("prima");
-        for (QAction* item : {c.form.daltq310, c.form.ChipBuffer, c.form.AlTq310, c.form.Weeprom, c.form.RipIni,
-                              c.form.ErrEEprom, c.form.VMenu, c.form.LPFU})
-            item->trigger();
-        QCOMPARE(c.m().ReceiveMode, std::uint8_t(tq::Terminal));
-        QCOMPARE(c.m().ChipToBuffer, std::uint8_t(0));
-        QCOMPARE(c.form.terminal().text(), std::string("prima"));
-        QCOMPARE(c.form.Timer1->interval(), 100);
+        ConnectedForm1 c;
+        std::string answer;  // twelve 10-character texts, as the controller answers "J"
+        for (int k = 10; k < 22; ++k)
+            answer += "TESTO " + std::to_string(k) + "  ";
+        c.form.VMenu->trigger();
+        c.port->feed(answer.substr(0, 100));
+        c.tick();
+        std::string list = "VOCI NEL MENU = 12\r\n";
+        for (int k = 0; k < 10; ++k)
+            list += answer.substr(10 * k, 10) + "\r\n";
+        QCOMPARE(c.m().ChipMenuTexts[9], answer.substr(90, 10));
+        QCOMPARE(c.m().ChipMenuTexts[10] + c.m().ChipMenuTexts[11], std::string());
+        QCOMPARE(c.terminal(), list + "\r\n\r\n");
+        c.port->feed(answer.substr(100));
+        c.tick();
+        QCOMPARE(c.terminal(), list + "\r\n\r\nTESTO 20  TESTO 21  ");
+
+        // The phases: 32 of 40 bytes are shown, and the list's 300 ms stay in force.
+        c.form.LPFU->trigger();
+        c.port->feed(std::string(40, '\x07'));
+        c.tick();
+        QVERIFY(c.terminal().starts_with(" Parametri momento uscita funzione \r\n"));
+        QVERIFY(c.terminal().ends_with("N.31 = 7\r\nN.32 = 7\r\n"));
+        QCOMPARE(c.terminal().find("N.33"), std::string::npos);
+        QCOMPARE(c.interval(), 300);
     }
 };
 

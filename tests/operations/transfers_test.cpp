@@ -1,0 +1,110 @@
+// "Trafferisci parametri nel TQ310" and "Salva parametri  nella EEPROM" against the scripted
+// port: the write frame as the controller receives it, the commit's comparisons and refusals.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "operations/transfers.h"
+#include "support/fake_host.h"
+#include "support/scripted_port.h"
+
+namespace tq {
+namespace {
+
+const std::string kParamsRefusal =
+    " Operazione annullata :I parametri del buffer non sono uguali a quelli del TQ310 ";
+const std::string kTextsRefusal = " Operazione annullata : i parametri della lingua sono diversi  dal TQ310 ";
+
+struct TransfersTest : ::testing::Test {
+    Module1 m;
+    test::ScriptedPort port;
+    test::FakeHost host;
+    TransfersTest() { host.log = &port.events; }  // one order across the port and the window
+    LinkContext ctx() { return {m, port, host}; }
+};
+
+TEST_F(TransfersTest, WriteSendsLTheRecordWithAFreshCrcAndTheTextsAs177Bytes)
+{
+    // Parameter 1 = 1 and the rest 0: the CRC is 0xFA20. The stale CRC bytes must not go out.
+    m.FileParams[0] = 1;
+    m.FileParams[54] = m.FileParams[55] = 7;
+    m.FileMenuTexts[0] = "TROPPO LUNGO!";
+    m.FileMenuTexts[1] = "abc";
+    for (int i = 12; i < kMenuTextSlots; ++i)
+        m.FileMenuTexts[i] = "NON INVIARE";  // slots 12-20 never travel
+    m.ReceiveMode = InputPoll;
+    host.text.set("prima");
+    writeWorkingCopy(ctx(), [this](const std::string& caption) { host.note("Label5:" + caption); });
+
+    std::string record(56, '\0');
+    record[0] = 1;
+    record[54] = '\xFA';
+    record[55] = '\x20';
+    EXPECT_EQ(port.events, (std::vector<std::string>{"write:L", "Label5:250-32 File", "write:" + record,
+                                                     "write:TROPPO LUNabc       " + std::string(100, ' ')}));
+    EXPECT_EQ(port.sent().size(), 177u);  // and nothing is read: the controller does not answer "L"
+
+    std::string lines = "1 [1]\r\n";
+    for (int n = 2; n <= 54; ++n)
+        lines += std::to_string(n) + " [0]\r\n";
+    EXPECT_EQ(host.text.text(), lines + "55 [250]\r\n56 [32]\r\n");
+    EXPECT_EQ(m.ReceiveMode, InputPoll);
+}
+
+// A working copy and a device copy that agree, as a read-back of a write leaves them.
+void agree(Module1& m)
+{
+    for (int i = 0; i < kParamCount; ++i)
+        m.FileParams[i] = static_cast<std::uint8_t>(i * 5 + 1);
+    m.FileParams[54] = 0x12;
+    m.FileParams[55] = 0x34;
+    m.ChipParams = m.FileParams;
+    for (int k = 0; k < 12; ++k)
+        m.FileMenuTexts[k] = m.ChipMenuTexts[k] = "TESTO " + std::to_string(k + 10) + "  ";
+}
+
+TEST_F(TransfersTest, CommitSendsWAndThePasswordWhenTheCopiesAgree)
+{
+    agree(m);
+    m.ReceiveMode = MenuRead;
+    EXPECT_EQ(commitToEeprom(ctx()), std::nullopt);
+    EXPECT_EQ(port.events, (std::vector<std::string>{"write:W", "write:Vorela\r"}));
+    EXPECT_EQ(host.text.text(), "Parametri salvati in EEPROM");
+    EXPECT_EQ(m.ReceiveMode, MenuRead);
+}
+
+TEST_F(TransfersTest, CommitRefusesAndSendsNothingWhenTheCopiesDiffer)
+{
+    struct Refusal {
+        const char* what;
+        std::function<void(Module1&)> change;
+        const std::string& message;
+        const char* terminal;  // a parameter refusal leaves it alone, a text refusal shows the slot-20 pair
+    };
+    const Refusal refusals[] = {
+        {"a parameter", [](Module1& m) { m.ChipParams[17] ^= 1; }, kParamsRefusal, "prima"},
+        {"the spare byte", [](Module1& m) { m.ChipParams[56] = 1; }, kParamsRefusal, "prima"},
+        {"parameters and texts", [](Module1& m) { m.ChipParams[0] ^= 1; m.ChipMenuTexts[0] = "x"; }, kParamsRefusal,
+         "prima"},
+        // The controller pads a text shorter than 10 that came from a file.
+        {"a short text", [](Module1& m) { m.FileMenuTexts[1] = "TESTO 11"; }, kTextsRefusal, "\r\n"},
+        {"slot 12", [](Module1& m) { m.FileMenuTexts[12] = "DODICI"; }, kTextsRefusal, "\r\n"},
+        {"slot 20", [](Module1& m) { m.FileMenuTexts[20] = "VENTI"; }, kTextsRefusal, "VENTI\r\n"},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.what);
+        m = Module1{};
+        agree(m);
+        r.change(m);
+        const Module1 before = m;
+        host.text.set("prima");
+        EXPECT_EQ(commitToEeprom(ctx()), r.message);
+        EXPECT_TRUE(port.events.empty());
+        EXPECT_EQ(host.text.text(), r.terminal);
+        EXPECT_EQ(m.FileParams, before.FileParams);
+        EXPECT_EQ(m.ChipMenuTexts, before.ChipMenuTexts);
+    }
+}
+
+}  // namespace
+}  // namespace tq
