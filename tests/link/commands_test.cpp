@@ -11,16 +11,24 @@
 namespace tq {
 namespace {
 
-// Notes, before each write, the mode and whether the terminal still holds its earlier text.
-class WatchingPort : public test::ScriptedPort {
-public:
+// The port and the main window of one sender's run. Before each write the port notes the mode
+// and whether the terminal still holds its earlier text.
+struct Rig : test::ScriptedPort {
+    Rig()
+    {
+        m.ReceiveMode = 9;  // values no sender sets, so that an untouched one shows
+        m.SeqReadActive = 5;
+        host.log = &events;
+        host.text.set("earlier text");
+        feed("waiting");
+    }
     void write(std::string_view bytes) override
     {
-        events.push_back("mode:" + std::to_string(m->ReceiveMode) + (host->text.text().empty() ? " cleared" : ""));
+        events.push_back("mode:" + std::to_string(m.ReceiveMode) + (host.text.text().empty() ? " cleared" : ""));
         ScriptedPort::write(bytes);
     }
-    Module1* m = nullptr;
-    test::FakeHost* host = nullptr;
+    Module1 m;
+    test::FakeHost host;
 };
 
 struct Case {
@@ -61,23 +69,14 @@ TEST(Commands, EachSenderRunsItsStepsInOrder)
         {"OFF", stopMemoryStep, {}, 9, 100, false},
     };
     for (const Case& c : cases) {
-        Module1 m;
-        m.ReceiveMode = 9;  // values no sender sets, so that an untouched one shows
-        m.SeqReadActive = 5;
-        test::FakeHost host;
-        WatchingPort port;
-        port.m = &m;
-        port.host = &host;
-        host.log = &port.events;
-        host.text.set("earlier text");
-        port.feed("waiting");
-        c.send(LinkContext{m, port, host});
-        EXPECT_EQ(port.events, c.events) << c.name;
-        EXPECT_EQ(m.ReceiveMode, c.mode) << c.name;
-        EXPECT_EQ(host.interval, c.interval) << c.name;
-        EXPECT_EQ(host.text.text().empty(), c.cleared) << c.name;
+        Rig r;
+        c.send(LinkContext{r.m, r, r.host});
+        EXPECT_EQ(r.events, c.events) << c.name;
+        EXPECT_EQ(r.m.ReceiveMode, c.mode) << c.name;
+        EXPECT_EQ(r.host.interval, c.interval) << c.name;
+        EXPECT_EQ(r.host.text.text().empty(), c.cleared) << c.name;
         const std::string name = c.name;
-        EXPECT_EQ(m.SeqReadActive, name == "ON" ? -1 : name == "Passo" || name == "OFF" ? 0 : 5) << c.name;
+        EXPECT_EQ(r.m.SeqReadActive, name == "ON" ? -1 : name == "Passo" || name == "OFF" ? 0 : 5) << c.name;
     }
 }
 
