@@ -1,4 +1,5 @@
-// The edit dialog driven through the real main window and its list, on the offscreen platform.
+// The edit dialog driven through the real main window and its list, on the offscreen platform:
+// what each line opens with, what OK stores, and the window itself.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -13,41 +14,65 @@
 #include "editor/dialog.h"
 
 using tq::Dialog;
-using tq::Form1;
 
 namespace {
 
-// A main window with the list built from the given working copy.
+// A main window with the list built from a working copy with the given boards byte.
 struct Editor {
-    Form1 form;
+    tq::Form1 form;
 
-    Editor(std::uint8_t boards = 3)
+    explicit Editor(std::uint8_t boards = 3) { set(3, QByteArray(1, char(boards))); }
+    // Stores a parameter byte (lines 0..53) or a menu text (lines 55..) and rebuilds the list.
+    void set(int line, const QByteArray& value)
     {
-        form.module().FileParams[3] = boards;
+        if (line < 54)
+            form.module().FileParams[line] = std::uint8_t(value[0]);
+        else
+            form.module().FileMenuTexts[line - 55] = value.toStdString();
         form.ListInit();
+    }
+    QByteArray stored(int line)
+    {
+        return line < 54 ? QByteArray(1, char(form.module().FileParams[line]))
+                         : QByteArray::fromStdString(form.module().FileMenuTexts[line - 55]);
     }
     Dialog* select(int line)
     {
         form.List1->setCurrentRow(line);
         return form.editDialog();
     }
-    std::uint8_t param(int index) { return form.module().FileParams[index]; }
 };
 
-QStringList items(const QComboBox* combo)
+// The dialog as the user sees it: each shown control with its value. The choice list shows as
+// "0-n" when its items are the numbers 0..n, then its selected item; '*' marks the option or box
+// that is on, and a text field that has the focus with all of its text selected.
+QString view(const Dialog* d)
 {
-    QStringList list;
-    for (int i = 0; i < combo->count(); ++i)
-        list << combo->itemText(i);
-    return list;
+    QStringList out;
+    if (!d->Combo1->isHidden()) {
+        QString items = QStringLiteral("0-%1").arg(d->Combo1->count() - 1);
+        for (int i = 0; i < d->Combo1->count(); ++i) {
+            if (d->Combo1->itemText(i) != QString::number(i))
+                items = QStringLiteral("item %1 is %2").arg(i).arg(d->Combo1->itemText(i));
+        }
+        out << QStringLiteral("Combo1 %1:%2").arg(items, d->Combo1->currentText());
+    }
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{d->Option1, d->Option2, d->Option3, d->Check2}) {
+        if (!b->isHidden())
+            out << b->objectName() + (b->isChecked() ? QStringLiteral("*") : QString());
+    }
+    if (!d->Label1->isHidden())
+        out << QStringLiteral("Label1:") + d->Label1->text();
+    if (!d->Text1->isHidden()) {
+        const bool ready = d->focusWidget() == d->Text1 && d->Text1->selectedText() == d->Text1->text();
+        out << QStringLiteral("Text1") + (ready ? QStringLiteral("*:") : QStringLiteral(":")) + d->Text1->text();
+    }
+    return d->isHidden() ? QStringLiteral("hidden") : out.join(QLatin1Char(' '));
 }
 
-QStringList numbers(int from, int to)
+QByteArray byte(int value)
 {
-    QStringList list;
-    for (int k = from; k <= to; ++k)
-        list << QString::number(k);
-    return list;
+    return QByteArray(1, char(value));
 }
 
 // Key by key, as a keyboard types it; Latin-1 letters too, which QTest::keyClicks refuses.
@@ -57,258 +82,118 @@ void type(QWidget* w, const QString& text)
         QTest::sendKeyEvent(QTest::Click, w, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
 }
 
-int twips(const QWidget* w, int t)
-{
-    return qRound(t * w->screen()->logicalDotsPerInch() / 1440.0);
-}
-
 }  // namespace
 
 class DialogTest : public QObject {
     Q_OBJECT
 private slots:
-    // ---- Output layout ----
-
-    void outputChoiceStoresNumberPlusTiming_data()
+    void eachLineOpensItsLayoutWithItsValue()
     {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<int>("stored");
-        QTest::newRow("Conteggio") << "Option1" << 7;
-        QTest::newRow("In fase 0") << "Option2" << 71;
-        QTest::newRow("Impulso") << "Option3" << 135;
-    }
-    void outputChoiceStoresNumberPlusTiming()
-    {
-        QFETCH(QString, option);
-        QFETCH(int, stored);
-        Editor e;
-        Dialog* d = e.select(10);
-        QVERIFY(d && d->isVisible());
-        QCOMPARE(items(d->Combo1), numbers(0, 24));
-        d->Combo1->setCurrentIndex(7);
-        d->findChild<QRadioButton*>(option)->click();
-        d->OKButton->click();
-        QCOMPARE(e.param(10), stored);
-        QCOMPARE(e.form.List1->item(10)->text(),
-                 QStringLiteral("Rientro  1               11[%1] [0  ]").arg(stored, -3));
-    }
-
-    void outputLineShowsNumberAndTiming_data()
-    {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("choice");
-        QTest::addColumn<QString>("option");
-        QTest::newRow("0x45") << 0x45 << 5 << "Option2";
-        QTest::newRow("0x85") << 0x85 << 5 << "Option3";
-        QTest::newRow("0xC5") << 0xC5 << 5 << "Option3";
-        QTest::newRow("20 beyond 16") << 20 << -1 << "Option1";
-        QTest::newRow("20 beyond 16, In fase 0") << 20 + 64 << -1 << "Option2";
-    }
-    void outputLineShowsNumberAndTiming()
-    {
-        QFETCH(int, value);
-        QFETCH(int, choice);
-        QFETCH(QString, option);
-        Editor e(2);  // two boards: ChannelCount 16
-        e.form.module().FileParams[10] = std::uint8_t(value);
-        e.form.ListInit();
-        Dialog* d = e.select(10);
-        QCOMPARE(items(d->Combo1), numbers(0, 16));
-        QCOMPARE(d->Combo1->currentIndex(), choice);
-        for (QRadioButton* o : {d->Option1, d->Option2, d->Option3}) {
-            QVERIFY(!o->isHidden());
-            QCOMPARE(o->isChecked(), o->objectName() == option);
+        const struct { const char* name; int boards; int line; QByteArray value; QString view; } cases[] = {
+            {"side", 3, 0, byte(1), "Combo1 0-1:1 Label1:0 = sinistra 1 = destra"},
+            {"side, bit 5 is no part of it", 3, 0, byte(33), "Combo1 0-1:1 Label1:0 = sinistra 1 = destra"},
+            {"side out of its list", 3, 0, byte(5), "Combo1 0-1: Label1:0 = sinistra 1 = destra"},
+            {"striper", 3, 1, byte(0xC0), "Combo1 0-1:0 Label1:0 = meccanico 1 = pneumatico"},
+            {"frame", 3, 2, byte(2), "Combo1 0-2:2 Label1:0 = Normale 1 = Intarsio \r\n2 = normale con calati alternati"},
+            {"boards 18", 18, 3, byte(18), "Combo1 0-3:2 Check2*"},
+            {"boards 2", 2, 3, byte(2), "Combo1 0-3:2 Check2"},
+            {"boards 9: a byte above 8, not bit 4", 9, 3, byte(9), "Combo1 0-3:1 Check2*"},
+            {"boards 8", 8, 3, byte(8), "Combo1 0-3:0 Check2"},
+            {"first output", 3, 4, byte(3), "Combo1 0-24:3 Option1* Option2 Option3"},
+            {"0x45, 16 channels", 2, 10, byte(0x45), "Combo1 0-16:5 Option1 Option2* Option3"},
+            {"0x85, 16 channels", 2, 10, byte(0x85), "Combo1 0-16:5 Option1 Option2 Option3*"},
+            {"0xC5, 16 channels", 2, 10, byte(0xC5), "Combo1 0-16:5 Option1 Option2 Option3*"},
+            {"16 of 16 channels", 2, 10, byte(16), "Combo1 0-16:16 Option1* Option2 Option3"},
+            {"20 beyond 16 channels", 2, 10, byte(20), "Combo1 0-16: Option1* Option2 Option3"},
+            {"no boards", 0, 20, byte(0), "Combo1 0-0:0 Option1* Option2 Option3"},
+            {"boards 255: 1912 channels", 255, 53, byte(0), "Combo1 0-255:0 Option1* Option2 Option3"},
+            {"first menu text", 3, 55, "seleziona", "Text1*:seleziona"},
+            {"last menu text", 3, 65, "ranghi \xE8", QString::fromLatin1("Text1*:ranghi \xE8")},
+        };
+        for (const auto& c : cases) {
+            Editor e(std::uint8_t(c.boards));
+            e.set(c.line, c.value);
+            const QString name = QString::fromLatin1(c.name) + QStringLiteral(": ");
+            QCOMPARE(name + view(e.select(c.line)), name + c.view);
         }
-        QVERIFY(d->Combo1->isVisible());
-        QVERIFY(d->Label1->isHidden() && d->Check2->isHidden() && d->Text1->isHidden());
     }
 
-    void outputListFollowsChannelCountUpToWhatAByteHolds_data()
+    void okStoresTheEncodedValueAndRebuildsTheList()
     {
-        QTest::addColumn<int>("boards");
-        QTest::addColumn<int>("last");
-        QTest::newRow("none") << 0 << 0;
-        QTest::newRow("255: ChannelCount 1912") << 255 << 255;
-    }
-    void outputListFollowsChannelCountUpToWhatAByteHolds()
-    {
-        QFETCH(int, boards);
-        QFETCH(int, last);
-        Editor e{std::uint8_t(boards)};
-        Dialog* d = e.select(20);
-        QCOMPARE(items(d->Combo1), numbers(0, last));
-        d->Combo1->setCurrentIndex(last);
-        d->Option1->click();
-        d->OKButton->click();
-        QCOMPARE(e.param(20), last);
-    }
-
-    // ---- TwoWay and ThreeWay layouts ----
-
-    void selectorsShowLegendAndChoice_data()
-    {
-        QTest::addColumn<int>("line");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QString>("legend");
-        QTest::addColumn<QStringList>("choices");
-        QTest::addColumn<int>("choice");
-        QTest::newRow("side") << 0 << 1 << "0 = sinistra 1 = destra" << numbers(0, 1) << 1;
-        QTest::newRow("striper") << 1 << 0 << "0 = meccanico 1 = pneumatico" << numbers(0, 1) << 0;
-        QTest::newRow("frame")
-            << 2 << 2 << "0 = Normale 1 = Intarsio \r\n2 = normale con calati alternati" << numbers(0, 2) << 2;
-        QTest::newRow("side out of list") << 0 << 5 << "0 = sinistra 1 = destra" << numbers(0, 1) << -1;
-    }
-    void selectorsShowLegendAndChoice()
-    {
-        QFETCH(int, line);
-        QFETCH(int, value);
-        QFETCH(QString, legend);
-        QFETCH(QStringList, choices);
-        QFETCH(int, choice);
-        Editor e;
-        e.form.module().FileParams[line] = std::uint8_t(value);
-        e.form.ListInit();
-        Dialog* d = e.select(line);
-        QCOMPARE(d->Label1->text(), legend);
-        QVERIFY(d->Label1->isVisible() && d->Combo1->isVisible());
-        QCOMPARE(items(d->Combo1), choices);
-        QCOMPARE(d->Combo1->currentIndex(), choice);
-        for (QWidget* w : std::initializer_list<QWidget*>{d->Option1, d->Option2, d->Option3, d->Check2, d->Text1})
-            QVERIFY2(w->isHidden(), qPrintable(w->objectName()));
+        // Choice -2 leaves the list as the line opened it; the options are clicked in the order given.
+        const struct { const char* name; int boards, line; QByteArray before; int choice; QStringList clicks;
+                       QString typed; QByteArray stored; } cases[] = {
+            {"7 Conteggio", 3, 10, byte(71), 7, {"Option1"}, {}, byte(7)},
+            {"7 In fase 0", 3, 10, byte(0), 7, {"Option2"}, {}, byte(71)},
+            {"7 Impulso after In fase 0", 3, 10, byte(0), 7, {"Option2", "Option3"}, {}, byte(135)},
+            {"unlisted output In fase 0", 2, 10, byte(20), -2, {"Option2"}, {}, byte(64)},
+            {"255 Impulso: no carry", 255, 20, byte(0), 255, {"Option3"}, {}, byte(255)},
+            {"ABC", 3, 58, "vecchio", -2, {}, "ABC", "ABC       "},
+            {"empty", 3, 58, "vecchio", -2, {}, "", "          "},
+            {"10 characters", 3, 58, "vecchio", -2, {}, "0123456789", "0123456789"},
+            {"12 typed, 10 taken", 3, 58, "vecchio", -2, {}, "ABCDEFGHIJKL", "ABCDEFGHIJ"},
+            {"Latin-1 letter", 3, 58, "vecchio", -2, {}, QString::fromUtf8("pi\u00F9"), "pi\xF9       "},
+            {"beyond Latin-1 refused", 3, 58, "vecchio", -2, {}, QString::fromUtf8("A\u20ACB"), "AB        "},
+        };
+        for (const auto& c : cases) {
+            Editor e(std::uint8_t(c.boards));
+            e.set(c.line, c.before);
+            Dialog* d = e.select(c.line);
+            if (c.choice != -2)
+                d->Combo1->setCurrentIndex(c.choice);
+            for (const QString& option : c.clicks)
+                d->findChild<QRadioButton*>(option)->click();
+            if (c.line >= 55) {
+                QTest::keyClick(d->Text1, Qt::Key_Delete);  // the whole text is selected
+                type(d->Text1, c.typed);
+            }
+            d->OKButton->click();
+            const QString name = QString::fromLatin1(c.name) + QStringLiteral(": ");
+            QCOMPARE(name + e.stored(c.line).toHex(' '), name + c.stored.toHex(' '));
+            QVERIFY(e.form.List1->item(c.line)->text().contains(
+                c.line >= 55 ? QString::fromLatin1(c.stored) : QStringLiteral("[%1").arg(int(std::uint8_t(c.stored[0])))));
+        }
     }
 
-    void selectorAfterPhaseZeroOutputStoresOnlyItsChoice_data()
+    void selectorAfterAPhaseZeroOutputStoresOnlyItsChoice()
     {
-        QTest::addColumn<int>("choice");
-        QTest::newRow("0") << 0;
-        QTest::newRow("1") << 1;
-    }
-    void selectorAfterPhaseZeroOutputStoresOnlyItsChoice()
-    {
-        QFETCH(int, choice);
-        Editor e;
-        Dialog* d = e.select(10);
-        d->Option2->click();
-        e.select(0);
-        QVERIFY(!d->Option1->isChecked() && !d->Option2->isChecked() && !d->Option3->isChecked());
-        d->Combo1->setCurrentIndex(choice);
-        d->OKButton->click();
-        QCOMPARE(e.param(0), choice);
+        for (int choice : {0, 1}) {
+            Editor e;
+            Dialog* d = e.select(10);
+            d->Option2->click();
+            e.select(0);
+            d->Combo1->setCurrentIndex(choice);
+            d->OKButton->click();
+            QCOMPARE(e.stored(0), byte(choice));
+        }
     }
 
-    // ---- Boards layout ----
-
-    void boardsLineShowsCountAndProtection_data()
-    {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<bool>("protection");
-        QTest::newRow("18") << 18 << true;
-        QTest::newRow("2") << 2 << false;
-    }
-    void boardsLineShowsCountAndProtection()
-    {
-        QFETCH(int, value);
-        QFETCH(bool, protection);
-        Editor e{std::uint8_t(value)};
-        Dialog* d = e.select(3);
-        QCOMPARE(items(d->Combo1), numbers(0, 3));
-        QCOMPARE(d->Combo1->currentText(), QStringLiteral("2"));
-        QVERIFY(d->Check2->isVisible());
-        QCOMPARE(d->Check2->isChecked(), protection);
-        QVERIFY(d->Label1->isHidden() && d->Option1->isHidden() && d->Text1->isHidden());
-    }
-
-    void boardsWithProtectionStore18AndWidenTheOutputList()
+    void boardsWithProtectionStore18AndWidenTheNextOutputList()
     {
         Editor e(0);
         Dialog* d = e.select(12);
-        d->Option3->click();  // a Pulse left behind must not reach parameter 4
-        QCOMPARE(items(d->Combo1), numbers(0, 0));
+        d->Option3->click();  // a Pulse left behind must not reach the boards byte
         e.select(3);
         d->Combo1->setCurrentIndex(2);
         d->Check2->setChecked(true);
         d->OKButton->click();
-        QCOMPARE(e.param(3), 18);
-        QCOMPARE(e.form.module().ChannelCount, 16);
-        e.select(4);
-        QCOMPARE(items(d->Combo1), numbers(0, 16));
-    }
-
-    // ---- MenuText layout ----
-
-    void menuTextOpensWithAllOfItSelected()
-    {
-        Editor e;
-        e.form.module().FileMenuTexts[1] = "cartella";
-        e.form.ListInit();
-        Dialog* d = e.select(56);
-        QVERIFY(d->Text1->isVisible());
-        QVERIFY(d->Combo1->isHidden() && d->Label1->isHidden() && d->Check2->isHidden() && d->Option1->isHidden());
-        QCOMPARE(d->Text1->text(), QStringLiteral("cartella"));
-        QCOMPARE(d->Text1->selectionStart(), 0);
-        QCOMPARE(d->Text1->selectedText(), QStringLiteral("cartella"));
-        QCOMPARE(d->focusWidget(), d->Text1);  // the widget that takes the keys once the window is active
-    }
-
-    void typedMenuTextIsStoredAsTenBytes_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("ABC") << "ABC" << QByteArray("ABC       ");
-        QTest::newRow("empty") << "" << QByteArray("          ");
-        QTest::newRow("10 characters") << "0123456789" << QByteArray("0123456789");
-        QTest::newRow("12 typed, 10 taken") << "ABCDEFGHIJKL" << QByteArray("ABCDEFGHIJ");
-        QTest::newRow("Latin-1 letter") << QString::fromUtf8("pi\u00F9") << QByteArray("pi\xF9       ");
-        QTest::newRow("beyond Latin-1 refused") << QString::fromUtf8("A\u20ACB") << QByteArray("AB        ");
-    }
-    void typedMenuTextIsStoredAsTenBytes()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QByteArray, stored);
-        Editor e;
-        e.form.module().FileMenuTexts[3] = "vecchio";
-        e.form.ListInit();
-        Dialog* d = e.select(58);
-        QTest::keyClick(d->Text1, Qt::Key_Delete);  // the whole text is selected
-        type(d->Text1, typed);
+        QCOMPARE(e.stored(3), byte(18));
+        QCOMPARE(view(e.select(4)), QStringLiteral("Combo1 0-16:0 Option1* Option2 Option3"));
+        d->Combo1->setCurrentIndex(5);
         d->OKButton->click();
-        QCOMPARE(QByteArray::fromStdString(e.form.module().FileMenuTexts[3]), stored);
-        QCOMPARE(e.form.List1->item(58)->text(), QStringLiteral("nuova lettura  | ") + QString::fromLatin1(stored));
+        QCOMPARE(e.stored(4), byte(5));  // Check2, ticked but hidden, is not read here
     }
 
-    // ---- every layout: selection, OK, Cancel ----
-
-    void captionIsTheSelectedLineAndTheDialogIsCreatedOnce()
+    void captionIsTheSelectedLineAndTheHeaderHidesTheDialog()
     {
         Editor e;
-        QVERIFY(!e.form.editDialog());
+        QVERIFY(!e.form.editDialog());  // created on first use
         Dialog* d = e.select(33);
-        QVERIFY(d);
         QCOMPARE(d->windowTitle(), QStringLiteral("P9 Filetto destro        34[0  ] [0  ]"));
-        d->CancelButton->click();
         QCOMPARE(e.select(60), d);
         QCOMPARE(d->windowTitle(), QStringLiteral("tipo -----     | "));
-    }
-
-    void dialogGoesWithTheMainWindow()
-    {
-        auto e = std::make_unique<Editor>();
-        e->form.show();
-        QPointer<Dialog> d = e->select(10);
-        QVERIFY(d->isVisible());
-        e->form.hide();
-        QVERIFY(!d->isVisible());
-        e.reset();
-        QVERIFY(d.isNull());
-    }
-
-    void headerLineHidesTheDialog()
-    {
-        Editor e;
-        Dialog* d = e.select(10);
-        QVERIFY(d->isVisible());
         e.select(54);
-        QVERIFY(!d->isVisible());
+        QCOMPARE(view(d), QStringLiteral("hidden"));
         QCOMPARE(d->windowTitle(), QStringLiteral("======== VOCI MENU ==========="));
     }
 
@@ -316,30 +201,27 @@ private slots:
     {
         Editor e;
         Dialog* d = e.select(30);
-        const QString crcBefore = e.form.Label5->text();
         d->Combo1->setCurrentIndex(9);
         d->OKButton->click();
-        QCOMPARE(e.param(30), 9);
+        QCOMPARE(e.stored(30), byte(9));
         QCOMPARE(e.form.List1->currentRow(), 30);
-        QVERIFY(!d->isVisible());
+        QCOMPARE(view(d), QStringLiteral("hidden"));
         QCOMPARE(d->windowTitle(), e.form.List1->item(30)->text());  // laid out again from the new list
-        QVERIFY(e.form.Label5->text() != crcBefore);
+        QVERIFY(e.form.Label5->text() != QStringLiteral("102-71 File"));
     }
 
     void cancelChangesNothingAndDoesNotRebuild()
     {
         Editor e;
-        e.form.module().FileParams[30] = 71;
-        e.form.ListInit();
+        e.set(30, byte(71));
         Dialog* d = e.select(30);
         QListWidgetItem* firstItem = e.form.List1->item(0);
         e.form.setEnabled(false);  // a secondary window had disabled it
-        QVERIFY(d->isEnabled());
         d->Combo1->setCurrentIndex(3);
         d->Option3->click();
         d->CancelButton->click();
-        QCOMPARE(e.param(30), 71);
-        QVERIFY(!d->isVisible());
+        QCOMPARE(e.stored(30), byte(71));
+        QCOMPARE(view(d), QStringLiteral("hidden"));
         QVERIFY(e.form.isEnabled());
         QCOMPARE(e.form.List1->item(0), firstItem);
         QCOMPARE(e.form.List1->currentRow(), 30);
@@ -351,15 +233,12 @@ private slots:
         Dialog* d = e.select(40);
         d->Combo1->setCurrentIndex(4);
         QTest::keyClick(d, Qt::Key_Escape);
-        QVERIFY(!d->isVisible());
-        QCOMPARE(e.param(40), 0);
-
+        QCOMPARE(view(d) + e.stored(40).toHex(), QStringLiteral("hidden00"));
         d = e.select(41);
         d->Combo1->setCurrentIndex(4);
         d->Combo1->setFocus();
         QTest::keyClick(d->Combo1, Qt::Key_Return);
-        QVERIFY(!d->isVisible());
-        QCOMPARE(e.param(41), 4);
+        QCOMPARE(view(d) + e.stored(41).toHex(), QStringLiteral("hidden04"));
     }
 
     void clickOnTheSelectedLineReopensTheDialog()
@@ -370,8 +249,7 @@ private slots:
         d->CancelButton->click();
         const QRect line = e.form.List1->visualItemRect(e.form.List1->item(12));
         QTest::mouseClick(e.form.List1->viewport(), Qt::LeftButton, {}, line.center());
-        QVERIFY(d->isVisible());
-        QCOMPARE(d->windowTitle(), e.form.List1->item(12)->text());
+        QCOMPARE(view(d), QStringLiteral("Combo1 0-24:0 Option1* Option2 Option3"));
     }
 
     void okWithNoSelectedLineChangesNothing()
@@ -379,87 +257,66 @@ private slots:
         Editor e;
         Dialog* d = e.select(10);
         e.form.ListInit();  // another operation rebuilds the list while the dialog is open
-        QCOMPARE(e.form.List1->currentRow(), -1);
-        QVERIFY(d->isVisible());
         d->Combo1->setCurrentIndex(5);
         d->OKButton->click();
-        QCOMPARE(e.param(10), 0);
+        QCOMPARE(e.stored(10), byte(0));
         QCOMPARE(e.form.List1->currentRow(), -1);
     }
 
-    // ---- the window itself ----
-
-    void controlsCarryTheirTextsAndTooltips_data()
+    void dialogGoesWithTheMainWindow()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("tip");
-        QTest::newRow("Option1") << "Option1" << "Conteggio" << "L'uscita inizia con il conteggio e dura un giro";
-        QTest::newRow("Option2") << "Option2" << "In fase 0"
-                                 << "L'uscita avviene in fase al cancella conteggi ,dura un giro";
-        QTest::newRow("Option3") << "Option3" << "Impulso"
-                                 << "L'uscita e in fase con il conteggio e dura 500 millisecondi";
-        QTest::newRow("Check2") << "Check2" << "abilitazione protezione uscite"
-                                << "Abilita la segnalazione di difetti sulle uscite e le disabilita in caso di guasto";
-        QTest::newRow("CancelButton") << "CancelButton" << "Annulla" << "";
-        QTest::newRow("OKButton") << "OKButton" << "OK" << "";
-    }
-    void controlsCarryTheirTextsAndTooltips()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-        QFETCH(QString, tip);
-        Editor e;
-        auto* b = e.select(10)->findChild<QAbstractButton*>(name);
-        QVERIFY(b);
-        QCOMPARE(b->text(), text);
-        QCOMPARE(b->toolTip(), tip);
+        auto e = std::make_unique<Editor>();
+        e->form.show();
+        QPointer<Dialog> d = e->select(10);
+        e->form.hide();
+        QCOMPARE(view(d), QStringLiteral("hidden"));
+        e.reset();
+        QVERIFY(d.isNull());
     }
 
-    void windowIsModelessOnTopWithItsFieldLimits()
+    void windowIsModelessOnTopWithItsControlsInPlace()
     {
         Editor e;
         Dialog* d = e.select(10);
-        QVERIFY(!d->isModal());
-        QVERIFY(d->windowFlags() & Qt::WindowStaysOnTopHint);
-        QCOMPARE(d->Combo1->toolTip(), QStringLiteral("Numero  uscita assegnata al comando"));
+        QVERIFY(!d->isModal() && (d->windowFlags() & Qt::WindowStaysOnTopHint));
         QVERIFY(!d->Combo1->isEditable());
-        QCOMPARE(d->Text1->maxLength(), 10);
         QCOMPARE(d->Text1->font().pointSizeF(), 9.75);
-        d->Option2->click();
-        d->Option3->click();
-        QVERIFY(!d->Option1->isChecked() && !d->Option2->isChecked() && d->Option3->isChecked());
-    }
-
-    void geometryFollowsTheTwips()
-    {
-        Editor e;
-        Dialog* d = e.select(10);
-        const auto rect = [d](int l, int t, int w, int h) {
-            return QRect(twips(d, l), twips(d, t), twips(d, w), twips(d, h));
+        const auto place = [d](int left, int top, int width, int height) {
+            const qreal dpi = d->screen()->logicalDotsPerInch();
+            const auto px = [dpi](int twips) { return qRound(twips * dpi / 1440.0); };
+            return QRect(px(left), px(top), px(width), px(height));
         };
-        QCOMPARE(d->geometry(), rect(2760, 3630, 4035, 1110));
-        QCOMPARE(d->Combo1->geometry(), rect(120, 120, 975, 315));
-        QCOMPARE(d->Option2->geometry(), rect(2760, 360, 975, 375));
-        QCOMPARE(d->Text1->geometry(), rect(360, 120, 3375, 375));
-        QCOMPARE(d->OKButton->geometry(), rect(1440, 600, 1215, 375));
+        QCOMPARE(d->geometry(), place(2760, 3630, 4035, 1110));
+        const struct { QWidget* w; const char* text; const char* tip; QRect at; } controls[] = {
+            {d->Combo1, "", "Numero  uscita assegnata al comando", place(120, 120, 975, 315)},
+            {d->Option1, "Conteggio", "L'uscita inizia con il conteggio e dura un giro", place(2760, 120, 1095, 255)},
+            {d->Option2, "In fase 0", "L'uscita avviene in fase al cancella conteggi ,dura un giro", place(2760, 360, 975, 375)},
+            {d->Option3, "Impulso", "L'uscita e in fase con il conteggio e dura 500 millisecondi", place(2760, 720, 975, 255)},
+            {d->Check2, "abilitazione protezione uscite",
+             "Abilita la segnalazione di difetti sulle uscite e le disabilita in caso di guasto", place(1440, 120, 2535, 255)},
+            {d->Text1, "", "", place(360, 120, 3375, 375)},
+            {d->CancelButton, "Annulla", "", place(120, 600, 1215, 375)},
+            {d->OKButton, "OK", "", place(1440, 600, 1215, 375)},
+        };
+        for (const auto& c : controls) {
+            const auto* button = qobject_cast<QAbstractButton*>(c.w);
+            const QString name = c.w->objectName() + QLatin1Char(' ');
+            QCOMPARE(name + (button ? button->text() : QString()), name + QString::fromLatin1(c.text));
+            QCOMPARE(name + c.w->toolTip(), name + QString::fromLatin1(c.tip));
+            QCOMPARE(c.w->geometry(), c.at);
+        }
         e.select(11);
-        QCOMPARE(d->geometry(), rect(2760, 3630, 4035, 1110));
-    }
+        QCOMPARE(d->geometry(), place(2760, 3630, 4035, 1110));
 
-    void tabOrderRunsFromOkToCheck2()
-    {
-        Editor e;
-        Dialog* d = e.select(10);
-        const QStringList expected{"OKButton", "CancelButton", "Combo1", "Option1",
-                                   "Option2", "Option3", "Text1", "Check2"};
+        // Tab runs from OK to Check2.
+        const QStringList expected{"OKButton", "CancelButton", "Combo1", "Option1", "Option2", "Option3", "Text1", "Check2"};
         QStringList order;
         QWidget* w = d->OKButton;
         do {
             if (expected.contains(w->objectName()))
                 order << w->objectName();
             w = w->nextInFocusChain();
-        } while (w != d->OKButton && order.size() < expected.size());
+        } while (w != d->OKButton);
         QCOMPARE(order, expected);
     }
 };

@@ -40,17 +40,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-// A valid file whose parameter n holds n, with the given texts.
-QByteArray paramFile(const QList<QByteArray>& texts)
-{
-    QByteArray out = "122013\r\n";
-    for (int n = 1; n <= 54; ++n)
-        out += QByteArray::number(n) + "\r\n";
-    for (const QByteArray& t : texts)
-        out += t + "\r\n";
-    return out;
-}
-
 // The message boxes shown, one "icon|title|text" each.
 QStringList shown(const tq::ui::MessageCapture& capture)
 {
@@ -111,9 +100,10 @@ private slots:
     {
         const QString good = path("good.ini"), tooBig = path("toobig.ini");
         writeFile(good, "122013\r\n" + QByteArray("0\r\n").repeated(54) + "\r\n\xE8 BETA\r\n");
-        writeFile(tooBig, paramFile({"A"}).replace("\r\n7\r\n", "\r\n256\r\n"));
+        writeFile(tooBig, "122013\r\n1\r\n256\r\n");
         const struct { QString answer; QStringList messages; QString label1, label5, line56; std::string fileName; } cases[] = {
-            {good, {}, QStringLiteral(" File = ") + good, "102-71 File", QString::fromUtf8("cartella       | è BETA"), good.toStdString()},
+            {good, {}, QStringLiteral(" File = ") + good, "102-71 File", QString::fromUtf8("cartella       | è BETA"),
+             good.toStdString()},
             {tooBig, error(kOpenFailure + "256", MessageIcon::Warning), kDefaultCaption, "250-32 File", "cartella       | ",
              tooBig.toStdString()},
             {QString(), error(kOpenFailure, MessageIcon::Warning), kDefaultCaption, "250-32 File", "cartella       | ",
@@ -158,22 +148,24 @@ private slots:
     void openThenSaveKeepsTwelveTextsAsHeld()
     {
         const QString file = path("roundtrip.ini");
-        QList<QByteArray> texts;
-        for (int k = 0; k < 14; ++k)
-            texts << "\xE8T" + QByteArray::number(k) + "  ";
-        writeFile(file, paramFile(texts));
+        QByteArray saved = "122013\r\n";
+        for (int n = 1; n <= 54; ++n)
+            saved += QByteArray::number(n) + "\r\n";
+        for (int k = 0; k < 12; ++k)
+            saved += "\xE8T" + QByteArray::number(k) + "  \r\n";
+        writeFile(file, saved + "T12\r\nT13\r\n");
         auto form = makeForm(file);
         tq::ui::MessageCapture capture;
         form->aprif->trigger();
         form->salvafile->trigger();
         QCOMPARE(shown(capture), QStringList());
-        QCOMPARE(contentOf(file), paramFile(texts.mid(0, 12)));
+        QCOMPARE(contentOf(file), saved);
     }
 
     void plainSaveRefusesOrReportsAndKeepsTheOldFile()
     {
         const QString file = path("kept.ini");
-        const QByteArray old = paramFile({"OLD"});
+        const QByteArray old = "122013\r\n7\r\nold content\r\n";
         writeFile(file, old);
         const struct { QString target; QStringList message; } cases[] = {
             {QString(), error("Non  \xE8 aperto alcun file ,fai salva con nome per aprirne uno", MessageIcon::None)},
@@ -234,7 +226,8 @@ private slots:
             " Verra preparato un file CONTQ310.BIN pronto per essere letto dal TQ310\n\n"
             " NOTA: se la chiave era gia inserita deve essere tolta e poi reinserita\n"
             "       Se esiste gia un file  verra sovrascritto  senza condizioni\n\n"
-            "Sul TQ310 si deve inserire la chiave usb  poi premere l'apposito pulsante per caricare \n la nuova configurazione.\n\n"
+            "Sul TQ310 si deve inserire la chiave usb  poi premere l'apposito pulsante per caricare \n"
+            " la nuova configurazione.\n\n"
             "Il file di configurazione permane nella memoria del TQ310,qualora dovesse verificarsi\n"
             "una perdita di dati il sistema richedera automaticamente un aggiornamento ");
         QCOMPARE(usb.Text1->toPlainText(), instructions);
@@ -258,6 +251,7 @@ private slots:
         QCOMPARE(form->Label5->text(), QStringLiteral("250-32 File"));
 
         QVERIFY(QDir(key.path()).mkdir(QStringLiteral("tq310")));
+        writeFile(target, QByteArray(1000, 'o'));  // replaced without asking
         usb.Command1->click();
         QCOMPARE(usb.Text1->toPlainText(), log);
         QCOMPARE(contentOf(target), ">$$>01" + QByteArray(106, '0') + "FA20" + QByteArray("20").repeated(120) + "<$$<<$$<\r\n");

@@ -1,4 +1,4 @@
-// CONTQ310.BIN: the 366 bytes, where it goes on the key, and how a newly inserted key is found.
+// CONTQ310.BIN: the 366 bytes, and how a newly inserted key is found.
 #include <gtest/gtest.h>
 
 #include "files/drive_detect.h"
@@ -44,17 +44,6 @@ TEST(UsbFile, WorkingCopyInHexadecimalWithTheCrcRecomputed)
         ASSERT_EQ(content.size(), 366u) << c.name;
         EXPECT_EQ(content.substr(c.offset, c.pairs.size()), c.pairs) << c.name;
     }
-}
-
-TEST(UsbFile, TargetPathUnderTheDetectedRoot)
-{
-    const struct { const char* root; const char* path; } cases[] = {
-        {"/media/usb0", "/media/usb0/tq310/contq310.bin"},
-        {"/", "/tq310/contq310.bin"},
-        {"F:\\", "F:\\tq310/contq310.bin"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(usbTargetPath(QString::fromLatin1(c.root)), QString::fromLatin1(c.path));
 }
 
 TEST(DriveDetector, SequencesOfRoots)
