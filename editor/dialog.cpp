@@ -11,6 +11,8 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 
+#include "ui/twips.h"
+
 namespace tq {
 
 namespace {
@@ -30,16 +32,8 @@ constexpr const char* kCheck2Tip =
 constexpr const char* kCancel = "Annulla";
 constexpr const char* kOK = "OK";
 
-// The layout is drawn in twips, 1440 to the inch: 15 to a pixel on a 96 dpi screen.
-struct Twips {
-    int left, top, width, height;
-};
-
-QRect pixels(Twips t, qreal dpi)
-{
-    const auto px = [dpi](int twips) { return qRound(twips * dpi / 1440.0); };
-    return {px(t.left), px(t.top), px(t.width), px(t.height)};
-}
+using ui::pixels;
+using ui::Twips;
 
 constexpr Twips kClientArea{2760, 3630, 4035, 1110};
 constexpr Twips kCombo1{120, 120, 975, 315};

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "ui/twips.h"
+
 namespace tq {
 
 namespace {
@@ -15,9 +17,17 @@ constexpr const char* kAllOn = "Tutti ON";
 constexpr const char* kAllOff = "Tutti OFF";
 constexpr const char* kExit = "Uscita";
 
+// Box i (output i + 1): column i / 8 at left 200, 1800, 3400; row i % 8 at top 240 + 300 row;
+// 1300 x 320.
+ui::Twips outputBoxPlace(int box)
+{
+    constexpr int kColumnLeft[3] = {200, 1800, 3400};
+    return {kColumnLeft[box / kOutputsPerBoard], 240 + 300 * (box % kOutputsPerBoard), 1300, 320};
+}
+
 // The buttons go along the bottom, under the three columns of boxes; the window closes around
-// them. In twips, as the boxes.
-constexpr TwipsRect kButtons[3] = {{200, 2760, 1300, 400}, {1800, 2760, 1300, 400}, {3400, 2760, 1300, 400}};
+// them.
+constexpr ui::Twips kButtons[3] = {{200, 2760, 1300, 400}, {1800, 2760, 1300, 400}, {3400, 2760, 1300, 400}};
 constexpr int kWindowWidth = 4900;
 constexpr int kWindowHeight = 3400;
 // A caption that would not fit its box gets a smaller font, down to this size.
@@ -48,11 +58,9 @@ Form2::Form2(Module1& m) : QWidget(nullptr, Qt::Window), m_m(m)
     connect(Command3, &QPushButton::clicked, this, &QWidget::close);
 
     QPushButton* const buttons[] = {Command1, Command2, Command3};
-    for (int i = 0; i < 3; ++i) {
-        const TwipsRect& r = kButtons[i];
-        buttons[i]->setGeometry(pixelsX(r.left), pixelsY(r.top), pixelsX(r.width), pixelsY(r.height));
-    }
-    setFixedSize(pixelsX(kWindowWidth), pixelsY(kWindowHeight));
+    for (int i = 0; i < 3; ++i)
+        buttons[i]->setGeometry(ui::pixels(kButtons[i], logicalDpiX()));
+    setFixedSize(ui::twipsToPixels(kWindowWidth, logicalDpiX()), ui::twipsToPixels(kWindowHeight, logicalDpiX()));
 }
 
 void Form2::layOut()
@@ -61,8 +69,7 @@ void Form2::layOut()
     QFont font = this->font();
     for (int i = 0; i < kOutputBoxes; ++i) {
         QCheckBox* box = Check1[i];
-        const TwipsRect place = outputBoxPlace(i);
-        box->setGeometry(pixelsX(place.left), pixelsY(place.top), pixelsX(place.width), pixelsY(place.height));
+        box->setGeometry(ui::pixels(outputBoxPlace(i), logicalDpiX()));
         box->setText(QString::fromLatin1(outputBoxCaption(i)));
         box->setChecked(false);
         box->setEnabled(i < m_usable);
@@ -112,16 +119,6 @@ void Form2::closeEvent(QCloseEvent* event)
 {
     m_m.ReceiveMode = Terminal;
     event->accept();
-}
-
-int Form2::pixelsX(int twips) const
-{
-    return twipsToPixels(twips, logicalDpiX());
-}
-
-int Form2::pixelsY(int twips) const
-{
-    return twipsToPixels(twips, logicalDpiY());
 }
 
 }  // namespace tq

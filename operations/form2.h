@@ -37,8 +37,6 @@ protected:
 private:
     void setAll(bool ticked);
     void updatePattern();
-    int pixelsX(int twips) const;
-    int pixelsY(int twips) const;
 
     Module1& m_m;
     int m_usable = 0;  // boxes 0 .. m_usable - 1 are enabled

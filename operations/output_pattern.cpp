@@ -1,25 +1,6 @@
 #include "operations/output_pattern.h"
 
-#include <cmath>
-
 namespace tq {
-
-namespace {
-
-constexpr int kColumnLeft[3] = {200, 1800, 3400};
-constexpr int kFirstRowTop = 240;
-constexpr int kRowPitch = 300;
-constexpr int kBoxWidth = 1300;
-constexpr int kBoxHeight = 320;
-
-}  // namespace
-
-TwipsRect outputBoxPlace(int box)
-{
-    const int column = box / kOutputsPerBoard;
-    const int row = box % kOutputsPerBoard;
-    return {kColumnLeft[column], kFirstRowTop + kRowPitch * row, kBoxWidth, kBoxHeight};
-}
 
 std::string outputBoxCaption(int box)
 {
@@ -51,11 +32,6 @@ std::array<std::uint8_t, 3> outputPattern(const OutputBoxFlags& ticked, const Ou
         if (ticked[box] && usable[box])
             pattern[box / kOutputsPerBoard] |= static_cast<std::uint8_t>(1u << (box % kOutputsPerBoard));
     return pattern;
-}
-
-int twipsToPixels(int twips, double logicalDpi)
-{
-    return static_cast<int>(std::lround(twips * logicalDpi / 1440.0));
 }
 
 }  // namespace tq

@@ -14,17 +14,6 @@ inline constexpr int kOutputsPerBoard = 8;
 
 using OutputBoxFlags = std::array<bool, kOutputBoxes>;
 
-// A place on the window in twips (1440 to the inch).
-struct TwipsRect {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-
-// Box i (output i + 1): column i / 8 at left 200, 1800, 3400; row i % 8 at top 240 + 300 row;
-// 1300 x 320.
-TwipsRect outputBoxPlace(int box);
 // "Out 9 [Pin 1]": the output number and the pin of its board's connector.
 std::string outputBoxCaption(int box);
 
@@ -37,8 +26,5 @@ bool allOutputsButtonsEnabled(std::uint16_t channelCount);
 
 // OutputBytes[0..2]: per column, the sum of 2^row over the boxes that are usable and ticked.
 std::array<std::uint8_t, 3> outputPattern(const OutputBoxFlags& ticked, const OutputBoxFlags& usable);
-
-// Twips to pixels: 15 twips a pixel at 96 dots per inch, scaled with the screen's logical dpi.
-int twipsToPixels(int twips, double logicalDpi);
 
 }  // namespace tq
