@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <cstring>
+#include <map>
 #include <numeric>
 #include <optional>
 #include <string>
@@ -23,19 +23,6 @@ void writeFile(const QString& path, const std::string& bytes)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes.data(), qint64(bytes.size()));
 }
-
-// Bytes without end and without a line end: a reader that looked for the end would never return.
-struct EndlessDevice : QIODevice {
-    qint64 delivered = 0;
-    bool isSequential() const override { return true; }
-    qint64 readData(char* data, qint64 max) override
-    {
-        std::memset(data, 'x', std::size_t(max));
-        delivered += max;
-        return max;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-};
 
 TEST(LineReader, EveryLineEndEndsALine)
 {
@@ -65,12 +52,13 @@ TEST(LineReader, EveryLineEndEndsALine)
 
 TEST(LineReader, LineWithoutEndIsRefusedWithoutReadingOn)
 {
-    EndlessDevice device;
-    ASSERT_TRUE(device.open(QIODevice::ReadOnly));
-    LineReader reader(device);
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("huge")));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.resize(qint64(1) << 30));  // sparse: no block is written
+    LineReader reader(f);
     std::string line;
     EXPECT_EQ(reader.next(line), LineReader::Status::TooLong);
-    EXPECT_LT(device.delivered, 2 * kMaxLineLength);
+    EXPECT_LT(f.pos(), 2 * kMaxLineLength);
 }
 
 TEST(ParameterValue, NumberAtTheStartRoundedHalfToEven)
@@ -87,51 +75,38 @@ TEST(ParameterValue, NumberAtTheStartRoundedHalfToEven)
     }
 }
 
-// Lines joined, each followed by the line end.
-std::string joined(const std::vector<std::string>& lines, const std::string& eol = "\r\n")
+// The version line, parameter n holding n, then the text lines "TEXT0"...; each line ended by
+// eol, with the lines of `changed` (0 the version line, n parameter n) in place of those.
+std::string goodFile(int texts, const std::map<int, std::string>& changed = {}, const std::string& eol = "\r\n")
 {
     std::string out;
-    for (const std::string& line : lines)
-        out += line + eol;
+    for (int n = 0; n <= 54 + texts; ++n) {
+        const std::string line = n == 0 ? "122013" : n <= 54 ? std::to_string(n) : "TEXT" + std::to_string(n - 55);
+        out += (changed.contains(n) ? changed.at(n) : line) + eol;
+    }
     return out;
-}
-
-std::vector<int> numbered(int count)
-{
-    std::vector<int> values(static_cast<std::size_t>(count));
-    std::iota(values.begin(), values.end(), 1);
-    return values;
-}
-
-std::vector<std::string> texts(int count)
-{
-    std::vector<std::string> out;
-    for (int k = 0; k < count; ++k)
-        out.push_back("TEXT" + std::to_string(k));
-    return out;
-}
-
-// The version line, parameter n holding n, then the texts.
-std::vector<std::string> goodLines(const std::vector<std::string>& textLines)
-{
-    std::vector<std::string> lines{"122013"};
-    for (int n : numbered(54))
-        lines.push_back(std::to_string(n));
-    lines.insert(lines.end(), textLines.begin(), textLines.end());
-    return lines;
 }
 
 TEST(ReadParamFile, TableOfFiles)
 {
     const std::string failure = "Errore nel  file oppure  file non trovato  ";
-    const std::string startUp = "122013\r\n" + joined(std::vector<std::string>(54, "0")) + joined(std::vector<std::string>(12));
-    std::vector<std::string> decimals = goodLines(texts(12)), wrongVersion = decimals, tooBig = decimals, negative = decimals;
-    wrongVersion[0] = "122013 ";
-    decimals[1] = "12.5", decimals[2] = "13.5", decimals[3] = "abc";
+    // What goodFile holds: parameter n holding n, and its texts.
+    const auto numbered = [](int n) {
+        std::vector<int> v(std::size_t(n), 0);
+        std::iota(v.begin(), v.end(), 1);
+        return v;
+    };
+    const auto texts = [](int n) {
+        std::vector<std::string> v;
+        while (int(v.size()) < n)
+            v.push_back("TEXT" + std::to_string(v.size()));
+        return v;
+    };
+    std::string startUp = "122013\r\n";
+    for (int n = 0; n < 54 + 12; ++n)
+        startUp += n < 54 ? "0\r\n" : "\r\n";
     std::vector<int> decimalValues = numbered(54);
     decimalValues[0] = 12, decimalValues[1] = 14, decimalValues[2] = 0;
-    tooBig[5] = "256";
-    negative[9] = " -1";
 
     const struct {
         const char* name;
@@ -142,20 +117,20 @@ TEST(ReadParamFile, TableOfFiles)
         qint64 zeros = 0;                    // a file of that many zero bytes, none of them written
     } cases[] = {
         {"saved from the start-up state", startUp, std::nullopt, std::vector<int>(54, 0), std::vector<std::string>(12)},
-        {"decimals and letters", joined(decimals), std::nullopt, decimalValues, texts(12)},
-        {"LF only", joined(goodLines(texts(12)), "\n"), std::nullopt, numbered(54), texts(12)},
-        {"CR only", joined(goodLines(texts(12)), "\r"), std::nullopt, numbered(54), texts(12)},
-        {"a single text line", joined(goodLines({"ONE"})), std::nullopt, numbered(54), {"ONE"}},
-        {"texts as read, the last without a line end", joined(goodLines({"  blanks  ", "\xE0 la carte"})) + "longer than ten",
+        {"decimals and letters", goodFile(12, {{1, "12.5"}, {2, "13.5"}, {3, "abc"}}), std::nullopt, decimalValues,
+         texts(12)},
+        {"LF only", goodFile(12, {}, "\n"), std::nullopt, numbered(54), texts(12)},
+        {"CR only", goodFile(12, {}, "\r"), std::nullopt, numbered(54), texts(12)},
+        {"a single text line", goodFile(0) + "ONE\r\n", std::nullopt, numbered(54), {"ONE"}},
+        {"texts as read, the last without a line end", goodFile(0) + "  blanks  \r\n\xE0 la carte\r\nlonger than ten",
          std::nullopt, numbered(54), {"  blanks  ", "\xE0 la carte", "longer than ten"}},
-        {"an empty last line is a text", joined(goodLines(texts(2))) + "\r\n", std::nullopt, numbered(54),
-         {"TEXT0", "TEXT1", ""}},
-        {"21 texts", joined(goodLines(texts(21))), std::nullopt, numbered(54), texts(21)},
-        {"22 texts", joined(goodLines(texts(22))), failure + "TEXT21", numbered(54), texts(21)},
-        {"wrong version", joined(wrongVersion), failure + "  (VERSIONE DEL FILE NON CORRETTA)", {}, {}},
-        {"256", joined(tooBig), failure + "256", numbered(4), {}},
-        {"-1", joined(negative), failure + " -1", numbered(8), {}},
-        {"ends right after the 54th parameter", joined(goodLines({})), failure + "54", numbered(54), {}},
+        {"an empty last line is a text", goodFile(2) + "\r\n", std::nullopt, numbered(54), {"TEXT0", "TEXT1", ""}},
+        {"21 texts", goodFile(21), std::nullopt, numbered(54), texts(21)},
+        {"22 texts", goodFile(22), failure + "TEXT21", numbered(54), texts(21)},
+        {"wrong version", goodFile(12, {{0, "122013 "}}), failure + "  (VERSIONE DEL FILE NON CORRETTA)", {}, {}},
+        {"256", goodFile(12, {{5, "256"}}), failure + "256", numbered(4), {}},
+        {"-1", goodFile(12, {{9, " -1"}}), failure + " -1", numbered(8), {}},
+        {"ends right after the 54th parameter", goodFile(0), failure + "54", numbered(54), {}},
         {"empty", "", failure, {}, {}},
         {"missing", std::nullopt, failure, {}, {}},
         {"a gigabyte of one line", "", failure, {}, {}, qint64(1) << 30},

@@ -1,48 +1,36 @@
 // CONTQ310.BIN: the 366 bytes, and how a newly inserted key is found.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "files/drive_detect.h"
 #include "files/usb_file.h"
 
 namespace tq {
 namespace {
 
-std::string repeat(const std::string& piece, int times)
-{
-    std::string out;
-    while (times-- > 0)
-        out += piece;
-    return out;
-}
-
 TEST(UsbFile, WorkingCopyInHexadecimalWithTheCrcRecomputed)
 {
+    const auto blanks = [](int n) { std::string pairs; while (n-- > 0) pairs += "20"; return pairs; };  // n blanks in hex
     const struct {
-        const char* name;
-        int param;  // index set to value, -1 for none
-        std::uint8_t value;
-        int text;   // slot set to textValue, -1 for none
-        std::string textValue;
+        std::function<void(Module1&)> change;
         std::size_t offset;  // where the expected pairs start
         std::string pairs;
     } cases[] = {
         // The start-up state holds no CRC: it is computed for the file.
-        {"start-up state", -1, 0, -1, "", 0, ">$$>" + std::string(108, '0') + "6647" + repeat("20", 120) + "<$$<<$$<\r\n"},
-        {"10", 0, 10, -1, "", 4, "0A"},
-        {"255", 53, 255, -1, "", 4 + 53 * 2, "FF"},
-        {"AB", -1, 0, 0, "AB", 116, "4142" + repeat("20", 8)},
-        {"twelve characters", -1, 0, 3, "ABCDEFGHIJKL", 116 + 3 * 20, "4142434445464748494A" + repeat("20", 10)},
-        {"code 0xE0", -1, 0, 11, "\xE0", 116 + 11 * 20, "E0" + repeat("20", 9) + "<$$<"},
+        {[](Module1&) {}, 0, ">$$>" + std::string(108, '0') + "6647" + blanks(120) + "<$$<<$$<\r\n"},
+        {[](Module1& m) { m.FileParams[0] = 10; }, 4, "0A"},
+        {[](Module1& m) { m.FileParams[53] = 255; }, 4 + 53 * 2, "FF"},
+        {[](Module1& m) { m.FileMenuTexts[0] = "AB"; }, 116, "4142" + blanks(8)},
+        {[](Module1& m) { m.FileMenuTexts[3] = "ABCDEFGHIJKL"; }, 116 + 3 * 20, "4142434445464748494A" + blanks(10)},
+        {[](Module1& m) { m.FileMenuTexts[11] = "\xE0"; }, 116 + 11 * 20, "E0" + blanks(9) + "<$$<"},
     };
     for (const auto& c : cases) {
         Module1 m;
-        if (c.param >= 0)
-            m.FileParams[c.param] = c.value;
-        if (c.text >= 0)
-            m.FileMenuTexts[c.text] = c.textValue;
+        c.change(m);
         const std::string content = compileUsbFile(m, QStringLiteral("x")).content;
-        ASSERT_EQ(content.size(), 366u) << c.name;
-        EXPECT_EQ(content.substr(c.offset, c.pairs.size()), c.pairs) << c.name;
+        ASSERT_EQ(content.size(), 366u) << c.pairs;
+        EXPECT_EQ(content.substr(c.offset, c.pairs.size()), c.pairs);
     }
 }
 
