@@ -207,7 +207,18 @@ private slots:
         form->ParUsb->trigger();
         QVERIFY(usb.isVisible() && !form->isEnabled());
         const QString instructions = usb.Text1->toPlainText();
-        QVERIFY(instructions.startsWith(QLatin1String("PROCEDURA PER LA PREPARAZIONE DELLA CONFIGURAZIONE:\n")));
+        QCOMPARE(instructions, QStringLiteral(
+            "PROCEDURA PER LA PREPARAZIONE DELLA CONFIGURAZIONE:\n\n"
+            " Inserire una chiave usb valida per TQ310,attendere che\n"
+            " venga visualizzata la lettera assegnata poi confermare.\n"
+            " Verra preparato un file CONTQ310.BIN pronto per essere letto dal TQ310\n\n"
+            " NOTA: se la chiave era gia inserita deve essere tolta e poi reinserita\n"
+            "       Se esiste gia un file  verra sovrascritto  senza condizioni\n\n"
+            "Sul TQ310 si deve inserire la chiave usb  poi premere l'apposito pulsante per caricare \n"
+            " la nuova configurazione.\n\n"
+            "Il file di configurazione permane nella memoria del TQ310,qualora dovesse verificarsi\n"
+            "una perdita di dati il sistema richedera automaticamente un aggiornamento "));
+        QCOMPARE(usb.windowTitle(), QStringLiteral("Compilatore per file parametri CONTQ310.BIN "));
         usb.Timer1_Timer();
         QCOMPARE(usbState(usb), QStringLiteral(" detecting"));
         roots << key.path();
