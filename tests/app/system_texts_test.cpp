@@ -1,0 +1,78 @@
+// The tool's own texts, word for word and blank for blank, in every window that shows them.
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/Form1.h"
+#include "app/prog1.h"
+#include "link/cerca.h"
+#include "operations/form2.h"
+#include "operations/inp_out.h"
+#include "support/fake_host.h"
+
+class SystemTextsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void windowsShowTheirTextsExactly()
+    {
+        tq::Form1 form;
+        tq::cerca chooser([] { return tq::PortDiscovery{}; });
+        tq::prog1 programmer;
+        tq::Module1 m;
+        tq::test::FakeHost host;
+        tq::InpOut simulation(m, host);
+        tq::Form2 outputs(m);
+        form.setPortBackends([] { return tq::PortDiscovery{}; }, {});
+        form.Form_Load();
+        form.IniPorta();  // no port chosen: the unconnected state
+
+        const struct { QString shown, quoted; } texts[] = {
+            {form.windowTitle(), "Test per TQ310  Vers. 12.13B  By Kelvora"},
+            {form.Label2->title(), "Replica della tastiera  del TQ310"},
+            {form.Label9->title(), "Debug dispositivi"},
+            {form.Label10->title(), "Debug memoria"},
+            {form.Label2->toolTip(), "I comandi nel riquadro agiscono come la tatiera  del pannello TQ310"},
+            {form.Label10->toolTip(),
+             "I comandi nel riquadro permettono di navigare nella memoria  per trovare eventuali anomalie o guasti"},
+            {form.config->title(), "File"},
+            {form.tq310->title(), "TQ310"},
+            {form.accessori->title(), "Accessori"},
+            {form.connessione->title(), "Connessione"},
+            {form.daltq310->text(), "Carica parametri  dal TQ310"},
+            {form.ChipBuffer->text(), "Trasferisci parametri da  TQ310 al buffer"},
+            {form.AlTq310->text(), "Trafferisci parametri nel TQ310"},
+            {form.Weeprom->text(), "Salva parametri  nella EEPROM"},
+            {form.VMenu->text(), "Lista voci dei menu dal TQ31"},
+            {form.LPFU->text(), "Lettura parametri fase uscita comandi"},
+            {form.ErrEEprom->text(), "Forza errore nella EEPROM per debug"},
+            {form.prog->text(), "Programmatore TTL"},
+            {form.ParUsb->text(), "Parametri da chiave usb"},
+            {form.Command13->toolTip(), "Prmette il debug degli ingreaasi di comando"},
+            {form.Command19->toolTip(), "Forza una nuova lettura della chiave usb  come da tastiera remota"},
+            {form.Label8->text(), " Nessuna connessione "},
+            {chooser.windowTitle(), "CONNESSIONE      (porte disponibili)"},
+            {chooser.Command2->text(), "Lavore senza nessuna connessione"},
+            {programmer.windowTitle(), "Programmatore QX-232-TTL"},
+            {programmer.Label1->text(), "Programmatore necessario per connessione interattiva con TQ310"},
+            {simulation.windowTitle(), "Test per Input e Output"},
+            {simulation.Label2->text(),
+             " 31 30 29 28 27  26 25 24   23  22  21 20 19  18 17  16   15  14  13 12  11  10  9  8 "
+             "      7   6   5    4    3   2   1   0         corse"},
+            {simulation.Command1->text(), "CONTEGGIO"},
+            {simulation.Command2->text(), "RESET"},
+            {outputs.windowTitle(), "Test uscite"},
+            {outputs.Command1->text(), "Tutti ON"},
+            {outputs.Command2->text(), "Tutti OFF"},
+            {outputs.Command3->text(), "Uscita"},
+        };
+        for (const auto& t : texts)
+            QCOMPARE(t.shown, t.quoted);
+    }
+};
+
+QTEST_MAIN(SystemTextsTest)
+#include "system_texts_test.moc"
