@@ -14,9 +14,7 @@ class SimulatedPortTest : public QObject {
     std::unique_ptr<SimulatedPort> openPort()
     {
         auto port = std::make_unique<SimulatedPort>(nullptr, [this] { return m_now; });
-        QString error;
-        if (!port->open(&error))
-            qFatal("the simulated port did not open");
+        port->open(nullptr);
         return port;
     }
 
@@ -64,8 +62,7 @@ private slots:
         port->write("H");
         port->close();
         port->write("J");
-        QString error;
-        QVERIFY(port->open(&error));
+        QVERIFY(port->open(nullptr));
         m_now += 1'000'000'000;
         QCOMPARE(port->bytesWaiting(), 0);
 
@@ -73,16 +70,16 @@ private slots:
         port->write("J");
         port->controller().setFault(Fault::LineDropped);
         m_now += 200'000'000;
-        QCOMPARE(port->bytesWaiting(), 0);
-        QVERIFY(!port->isOpen());
+        QVERIFY(port->bytesWaiting() == 0 && !port->isOpen());
         QCOMPARE(lost.count(), 0);  // reported from the event loop, not inside the call
         QTRY_COMPARE(lost.count(), 1);
         QCOMPARE(lost.at(0).at(0).toString(), lineDroppedText());
+        QString error;
         QVERIFY(!port->open(&error));
         QCOMPARE(error, lineDroppedText());
 
         port->controller().setFault(Fault::None);  // plugged in again
-        QVERIFY(port->open(&error));
+        QVERIFY(port->open(nullptr));
         port->write("H");
         m_now += 100'000'000;
         QCOMPARE(port->bytesWaiting(), 56);
