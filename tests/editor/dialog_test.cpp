@@ -216,6 +216,7 @@ private slots:
             e.set(30, byte(71));
             Dialog* d = e.select(30);
             QListWidgetItem* line = e.form.List1->item(30);
+            e.form.List1->item(0)->setText(QStringLiteral("marked"));  // a rebuild would restore it
             e.form.setEnabled(false);  // a secondary window had disabled it
             d->Combo1->setCurrentIndex(3);
             d->Option3->click();
@@ -223,7 +224,7 @@ private slots:
             QCOMPARE(e.stored(30), byte(71));
             QCOMPARE(view(d), QStringLiteral("hidden"));
             QVERIFY(e.form.isEnabled());
-            QCOMPARE(e.form.List1->item(30), line);
+            QCOMPARE(e.form.List1->item(0)->text(), QStringLiteral("marked"));
             QCOMPARE(e.form.List1->currentRow(), 30);
             // A click on the line still selected opens it again.
             QTest::mouseClick(e.form.List1->viewport(), Qt::LeftButton, {}, e.form.List1->visualItemRect(line).center());
