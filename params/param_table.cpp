@@ -42,13 +42,4 @@ const std::array<std::string_view, kListedMenuTexts> MenuItemCaptions = {
     "carro          | ", "scollo         | ", "ranghi         | ",
 };
 
-ParamKind paramKind(int index)
-{
-    if (index < kBoardsIndex)
-        return ParamKind::Selector;
-    if (index == kBoardsIndex)
-        return ParamKind::Boards;
-    return ParamKind::Output;
-}
-
 }  // namespace tq

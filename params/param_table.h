@@ -19,8 +19,4 @@ extern const std::array<std::string, kParamCount> ParamLabels;
 constexpr int kListedMenuTexts = 11;
 extern const std::array<std::string_view, kListedMenuTexts> MenuItemCaptions;
 
-// How the editor treats a parameter byte.
-enum class ParamKind { Selector, Boards, Output };
-ParamKind paramKind(int index);
-
 }  // namespace tq

@@ -51,20 +51,5 @@ TEST(Crc, ChipCaptionEndsWithChipAndABlank)
     EXPECT_EQ(chipCrcCaption(chip), "102-71 Chip ");
 }
 
-TEST(Crc, OnlyTheFirst54BytesCount)
-{
-    ParamRecord a{}, b{};
-    for (int i = 0; i < kParamCount; ++i)
-        a[i] = b[i] = static_cast<std::uint8_t>(i * 7);
-    b[56] = 9;
-    Crcgen(a);
-    Crcgen(b);
-    EXPECT_EQ(a[kCrcHigh], b[kCrcHigh]);
-    EXPECT_EQ(a[kCrcLow], b[kCrcLow]);
-    b[53] ^= 1;
-    Crcgen(b);
-    EXPECT_NE((a[kCrcHigh] << 8) | a[kCrcLow], (b[kCrcHigh] << 8) | b[kCrcLow]);
-}
-
 }  // namespace
 }  // namespace tq

@@ -49,32 +49,5 @@ TEST(ParamLabels, AreAll28CharactersWithNumberAndBracket)
     EXPECT_EQ(ParamLabels[10], "Rientro  1               11[");
 }
 
-TEST(MenuTexts, AreFittedToTenCharacters)
-{
-    const struct { std::string in, out; } cases[] = {
-        {"", "          "},
-        {"ABC", "ABC       "},
-        {"ABCDEFGHIJ", "ABCDEFGHIJ"},
-        {"ABCDEFGHIJKLM", "ABCDEFGHIJ"},
-        {"\xE0\xE8", "\xE0\xE8        "},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(fitMenuText(c.in), c.out);
-}
-
-TEST(MenuTexts, BlockIsTwelveFittedTextsIgnoringSlotsAbove11)
-{
-    MenuTexts texts;
-    texts[0] = "ABCDEFGHIJKLM";
-    texts[1] = "AB";
-    texts[11] = "last";
-    texts[12] = "never sent";
-    const std::string block = menuTextBlock(texts);
-    ASSERT_EQ(block.size(), 120u);
-    EXPECT_EQ(block.substr(0, 20), "ABCDEFGHIJAB        ");
-    EXPECT_EQ(block.substr(20, 90), std::string(90, ' '));
-    EXPECT_EQ(block.substr(110), "last      ");
-}
-
 }  // namespace
 }  // namespace tq
