@@ -16,6 +16,12 @@ using DriveSource = std::function<QStringList()>;
 // Mounted volumes that are ready and valid.
 QStringList mountedRoots();
 
+// The rule of the drive-letter systems, where the roots come as one string ("C:\\D:\\F:\\"): the
+// first character of `current` that occurs nowhere in `known`, or a null character.
+QChar firstNewCharacter(const QString& known, const QString& current);
+
+// On Windows the roots are compared as the system lists them, character by character, and the
+// new drive is the letter found; elsewhere they are compared root by root.
 struct DriveDetector {
     QStringList KnownDrives;  // the roots seen at an earlier tick
 

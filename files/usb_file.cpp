@@ -43,7 +43,10 @@ std::string usbInstructions()
 
 QString usbTargetPath(const QString& root)
 {
-    const bool separated = root.endsWith(QLatin1Char('/')) || root.endsWith(QLatin1Char('\\'));
+    // A drive letter's root, F:\ for instance, gets the path as that system writes it.
+    if (root.endsWith(QLatin1Char('\\')))
+        return root + QLatin1String("tq310\\contq310.bin");
+    const bool separated = root.endsWith(QLatin1Char('/'));
     return root + (separated ? QLatin1String("") : QLatin1String("/")) + QLatin1String("tq310/contq310.bin");
 }
 

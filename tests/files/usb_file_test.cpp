@@ -54,6 +54,30 @@ TEST(DriveDetector, SequencesOfRoots)
     }
 }
 
+TEST(DriveDetector, DriveLettersComparedCharacterByCharacter)
+{
+    const struct { const char* known; const char* current; char letter; } cases[] = {
+        {"C:\\D:\\", "C:\\D:\\F:\\", 'F'},
+        {"C:\\D:\\", "C:\\G:\\F:\\", 'G'},  // two at once: the one listed first
+        {"C:\\D:\\F:\\", "C:\\D:\\F:\\", 0},
+        {"C:\\F:\\", "C:\\D:\\", 'D'},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(firstNewCharacter(QString::fromLatin1(c.known), QString::fromLatin1(c.current)), QChar(c.letter))
+            << c.known << " -> " << c.current;
+}
+
+TEST(UsbFile, TargetPathUnderTheRootOfTheKey)
+{
+    const struct { const char* root; const char* path; } cases[] = {
+        {"F:\\", "F:\\tq310\\contq310.bin"},
+        {"/media/usb0", "/media/usb0/tq310/contq310.bin"},
+        {"/", "/tq310/contq310.bin"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(usbTargetPath(QString::fromLatin1(c.root)), QString::fromLatin1(c.path));
+}
+
 TEST(DriveDetector, MountedRootsIncludeTheRootOfThisSystem)
 {
     EXPECT_TRUE(mountedRoots().contains(QStringLiteral("/")));
