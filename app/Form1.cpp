@@ -219,13 +219,21 @@ void Form1::setTimerInterval(int ms)
 void Form1::ListInit()
 {
     const ListContent content = tq::ListInit(m_module);
-    // The file name is a path in the system's encoding, not a text for the controller.
-    Label1->setText(QLatin1String(kFileCaptionPrefix)
-                    + QFile::decodeName(QByteArray::fromStdString(m_module.CurrentFileName)));
+    Label1->setText(QLatin1String(kFileCaptionPrefix) + currentFilePath());
     List1->clear();
     for (const std::string& line : content.lines)
         List1->addItem(QString::fromLatin1(line));
-    Label5->setText(QString::fromLatin1(content.label5));
+    showFileCrc(content.label5);
+}
+
+void Form1::showFileCrc(const std::string& caption)
+{
+    Label5->setText(QString::fromLatin1(caption));
+}
+
+QString Form1::currentFilePath() const
+{
+    return QFile::decodeName(QByteArray::fromStdString(m_module.CurrentFileName));
 }
 
 void Form1::setLabel1(const std::string& caption)

@@ -52,6 +52,11 @@ public:
     void MascPro(std::uint8_t a) override;
     void conta() override;
 
+    // The working copy's CRC caption, Label5.
+    void showFileCrc(const std::string& caption);
+    // CurrentFileName is a path in the system's encoding, not a text for the controller.
+    QString currentFilePath() const;
+
     // Menus and menu items, named as the tool's users and developers know them.
     QMenu* config = nullptr;
     QAction* aprif = nullptr;
@@ -127,6 +132,18 @@ public:
     // Text1 follows the terminal text. Runs after every tick and every handler of this part,
     // and whenever the event loop goes idle, so other handlers need not call it (tests may).
     void syncTerminal();
+    // Connects a menu item or button that talks to the controller. A disabled control can still
+    // be triggered from code: without a port the action does nothing. Text1 follows at once.
+    template <typename Sender, typename Signal>
+    void connectToController(Sender* control, Signal signal, std::function<void(const LinkContext&)> action)
+    {
+        connect(control, signal, this, [this, action = std::move(action)] {
+            if (!isConnected())
+                return;
+            action(link());
+            syncTerminal();
+        });
+    }
 
     cerca* chooser() const { return m_cerca.get(); }        // null before Form_Load
     prog1* programmerWindow() const { return m_prog1.get(); }  // null until first shown
@@ -151,6 +168,8 @@ private:
     void onPortChosen(std::uint8_t number);
     void onChooserUnloaded();
     void onDeviceLost(const QString& reason);
+    // The device controls off, the receive timer stopped, "Connetti" offered.
+    void disableDeviceControls();
     bool openPort(QString* error);
     void closePort();
     std::unique_ptr<SerialPort> openSystemPort(const PortEntry* listed);
@@ -199,23 +218,11 @@ public:
     // ---- end parameter editor ----
 
     // ---- transfers, EEPROM, menu list, output phases ----
-    // The menu items of "TQ310" and the queries of "Accessori" that talk to the controller.
-    // Each acts only while connected (the menus are disabled otherwise).
-    void daltq310_Click();
-    void ChipBuffer_Click();
-    void AlTq310_Click();
-    void Weeprom_Click();
-    void RipIni_Click();
-    void ErrEEprom_Click();
-    void VMenu_Click();
-    void LPFU_Click();
     // ---- end transfers ----
 
     // ---- diagnostics ----
     // The panel keys, the device and memory debugging buttons and CIngressi act through the
     // senders of commands.h; MascPro and conta (above) run the production simulation in InpOut.
-    // "Controllo ingressi TQ310": the engine polls the inputs with "K".
-    void CIngressi_Click();
     // "Controllo uscite TQ310": opens the output test Form2 and shows "Seleziona uscite".
     void TetUscite_Click();
     // The simulation window and the output test window, created on first use and kept.

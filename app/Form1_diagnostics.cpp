@@ -15,15 +15,8 @@ namespace tq {
 
 void Form1::installDiagnostics()
 {
-    // The buttons are disabled while unconnected, but a click can still come from code: without
-    // a port there is nothing to send.
     const auto wire = [this](QPushButton* button, std::function<void(const LinkContext&)> action) {
-        connect(button, &QPushButton::clicked, this, [this, action = std::move(action)] {
-            if (!isConnected())
-                return;
-            action(link());
-            syncTerminal();
-        });
+        connectToController(button, &QPushButton::clicked, std::move(action));
     };
 
     const struct { QPushButton* button; PanelKey key; } keys[] = {
@@ -48,14 +41,8 @@ void Form1::installDiagnostics()
     wire(Command23, [](const LinkContext& c) { startMemoryStep(c, true); });
     wire(Command24, stopMemoryStep);
 
-    connect(CIngressi, &QAction::triggered, this, &Form1::CIngressi_Click);
+    connectToController(CIngressi, &QAction::triggered, startInputPolling);
     connect(TetUscite, &QAction::triggered, this, &Form1::TetUscite_Click);
-}
-
-void Form1::CIngressi_Click()
-{
-    if (isConnected())
-        startInputPolling(link());
 }
 
 void Form1::TetUscite_Click()

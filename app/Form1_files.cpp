@@ -12,15 +12,6 @@
 
 namespace tq {
 
-namespace {
-
-QString pathOf(const std::string& fileName)
-{
-    return QFile::decodeName(QByteArray::fromStdString(fileName));
-}
-
-}  // namespace
-
 void Form1::installFiles()
 {
     // No title, initial folder or default suffix: a name typed without ".ini" is used as typed.
@@ -62,7 +53,7 @@ void Form1::salvafile_Click()
         ui::MsgBox(this, kNoFileOpen, ui::MessageIcon::None, ui::kErrorTitle);
         return;
     }
-    const QString path = pathOf(m_module.CurrentFileName);
+    const QString path = currentFilePath();
     if (saveBytes(path, paramFileContent(m_module)) != SaveStatus::Saved) {
         const QByteArray text = (QString::fromLatin1(kSaveFailed) + path).toLatin1();
         ui::MsgBox(this, text.toStdString(), ui::MessageIcon::Warning, ui::kErrorTitle);
@@ -83,8 +74,7 @@ void Form1::salvaas_Click()
 TrovaUsb& Form1::usbCompiler()
 {
     if (!m_trovaUsb) {
-        m_trovaUsb = std::make_unique<TrovaUsb>(
-            m_module, [this](const std::string& caption) { Label5->setText(QString::fromLatin1(caption)); });
+        m_trovaUsb = std::make_unique<TrovaUsb>(m_module, [this](const std::string& caption) { showFileCrc(caption); });
     }
     return *m_trovaUsb;
 }

@@ -150,11 +150,16 @@ void Form1::IniPorta()
     Label8->setText(QString::fromLatin1(kNotConnected));
     showAndFocus(this);
     ListInit();
+    disableDeviceControls();
+    syncTerminal();
+}
+
+void Form1::disableDeviceControls()
+{
     SetMainControlsEnabled(false);
     Timer1->stop();
     disconnetti->setEnabled(false);
     connetti->setEnabled(true);
-    syncTerminal();
 }
 
 void Form1::SetMainControlsEnabled(bool enable)
@@ -251,10 +256,7 @@ void Form1::onDeviceLost(const QString& reason)
     m_module.PortNumber = 0;
     // The working copy, the file name and the list stay as they are.
     Label8->setText(QString::fromLatin1(kNotConnected));
-    SetMainControlsEnabled(false);
-    Timer1->stop();
-    disconnetti->setEnabled(false);
-    connetti->setEnabled(true);
+    disableDeviceControls();
     syncTerminal();
     const std::string text = " Connessione persa con la porta Com." + std::to_string(number) + " : "
         + reason.toLatin1().toStdString() + " ";
@@ -267,11 +269,9 @@ void Form1::closeEvent(QCloseEvent* event)
         m_unloading = true;
         // Unload order: the edit dialog, the output test window, then the chooser, whose
         // unloading ends the program.
-        for (const char* name : {"Dialog", "Form2"}) {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (w->objectName() == QLatin1String(name))
-                    w->close();
-        }
+        for (QWidget* w : {m_editDialog.get(), m_form2.get()})
+            if (w)
+                w->close();
         if (m_cerca)
             m_cerca->close();
         closePort();

@@ -12,8 +12,6 @@ namespace tq {
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
-
 std::string decimal(unsigned value)
 {
     return std::to_string(value);

@@ -4,12 +4,6 @@
 
 namespace tq {
 
-namespace {
-
-constexpr const char* kCrLf = "\r\n";
-
-}  // namespace
-
 void writeWorkingCopy(const LinkContext& ctx, const std::function<void(const std::string&)>& showFileCrc)
 {
     sendByte(ctx.port, cmd::WriteParams);

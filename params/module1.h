@@ -10,6 +10,9 @@
 
 namespace tq {
 
+// Line breaks in the texts the tool shows and the controller sends.
+inline constexpr const char* kCrLf = "\r\n";
+
 // How the receive engine treats what arrives on the port.
 enum ReceiveModeValue : std::uint8_t {
     Terminal = 0,

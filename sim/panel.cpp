@@ -1,6 +1,6 @@
 #include "sim/panel.h"
 
-#include <string_view>
+#include "params/module1.h"
 
 namespace tq::sim {
 
@@ -8,7 +8,6 @@ namespace {
 
 constexpr int kItems = kDeviceMenuTexts;
 constexpr int kMaxValue = 99;
-constexpr std::string_view kCrLf = "\r\n";
 
 std::string twoDigits(int n)
 {
@@ -38,7 +37,7 @@ std::string Panel::press(char key, const ParamImage& working)
         return display(working, " OK");
     case '$':
         m_light = !m_light;
-        return std::string(m_light ? "LUCE DISPLAY ON" : "LUCE DISPLAY OFF") + std::string(kCrLf);
+        return std::string(m_light ? "LUCE DISPLAY ON" : "LUCE DISPLAY OFF") + kCrLf;
     default:
         return {};
     }
@@ -51,17 +50,16 @@ std::string Panel::display(const ParamImage& working, const std::string& status)
     std::string text = twoDigits(m_item + 1) + " " +
                        working.texts.substr(static_cast<std::size_t>(m_item) * kMenuTextLength,
                                             kMenuTextLength) +
-                       std::string(kCrLf);
-    text += "   = " + std::to_string(m_values[m_item]) + status + std::string(kCrLf);
+                       kCrLf;
+    text += "   = " + std::to_string(m_values[m_item]) + status + kCrLf;
     if (!working.crcMatches())
-        text += "ERRORE CRC PARAMETRI" + std::string(kCrLf);
+        text += std::string("ERRORE CRC PARAMETRI") + kCrLf;
     return text;
 }
 
 std::string Panel::rereadUsb()
 {
-    return "Lettura chiave usb..." + std::string(kCrLf) + "Nessuna chiave inserita" +
-           std::string(kCrLf) + "D:\\>" + std::string(kCrLf);
+    return std::string("Lettura chiave usb...") + kCrLf + "Nessuna chiave inserita" + kCrLf + "D:\\>" + kCrLf;
 }
 
 void Panel::restart()

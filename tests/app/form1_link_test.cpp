@@ -10,6 +10,8 @@
 #include <QtTest>
 
 #include "app/Form1.h"
+#include "editor/dialog.h"
+#include "operations/form2.h"
 #include "support/scripted_port.h"
 #include "ui/message_box.h"
 
@@ -159,9 +161,9 @@ private slots:
             f.programmerWindow()->close();
 
             // Closing either window closes the other windows, the chooser last.
-            QWidget form2, dialog;
-            form2.setObjectName(QStringLiteral("Form2"));
-            dialog.setObjectName(QStringLiteral("Dialog"));
+            QWidget& form2 = f.outputTestWindow();
+            f.List1->setCurrentRow(0);  // opens the edit dialog
+            QWidget& dialog = *f.editDialog();
             for (QWidget* other : {&form2, &dialog, static_cast<QWidget*>(f.chooser())})
                 other->show();
             fromChooser ? f.chooser()->close() : f.close();
