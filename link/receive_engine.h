@@ -16,7 +16,7 @@
 namespace tq {
 
 // Thresholds: the answers of "H", "J" (at least 88 of its 120 bytes), one simulation row, "Y".
-inline constexpr int kParamAnswerBytes = 56;
+inline constexpr int kParamAnswerBytes = kDeviceRecordSize;
 inline constexpr int kMenuAnswerMinBytes = 88;
 inline constexpr int kRowMinBytes = 4;
 inline constexpr int kRowMaxBytes = 12;
