@@ -18,8 +18,8 @@ void Form1::installTransfers()
         writeWorkingCopy(c, [this](const std::string& caption) { showFileCrc(caption); });
     });
     connectToController(Weeprom, &QAction::triggered, [this](const LinkContext& c) {
-        if (const std::optional<std::string> refusal = commitToEeprom(c))
-            ui::MsgBox(this, *refusal, ui::MessageIcon::Critical, ui::kErrorTitle);
+        if (const char* refusal = commitRefusalText(commitToEeprom(c)))
+            ui::MsgBox(this, refusal, ui::MessageIcon::Critical, ui::kErrorTitle);
     });
     connectToController(RipIni, &QAction::triggered, sendRepeatInit);
     connectToController(ErrEEprom, &QAction::triggered, sendForceEepromError);

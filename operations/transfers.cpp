@@ -25,11 +25,11 @@ void writeWorkingCopy(const LinkContext& ctx, const std::function<void(const std
     ctx.port.write(menuTextBlock(ctx.m.FileMenuTexts));
 }
 
-std::optional<std::string> commitToEeprom(const LinkContext& ctx)
+CommitCheck compareForCommit(const LinkContext& ctx)
 {
     const Module1& m = ctx.m;
     if (m.FileParams != m.ChipParams)
-        return kParamsDifferText;
+        return CommitCheck::ParamsDiffer;
 
     // Every slot is shown and compared, also after a difference; the last pair stays on screen.
     bool textsEqual = true;
@@ -38,13 +38,28 @@ std::optional<std::string> commitToEeprom(const LinkContext& ctx)
         if (m.FileMenuTexts[i] != m.ChipMenuTexts[i])
             textsEqual = false;
     }
-    if (!textsEqual)
-        return kTextsDifferText;
+    return textsEqual ? CommitCheck::Agree : CommitCheck::TextsDiffer;
+}
 
+CommitCheck commitToEeprom(const LinkContext& ctx)
+{
+    const CommitCheck check = compareForCommit(ctx);
+    if (check != CommitCheck::Agree)
+        return check;
     sendByte(ctx.port, cmd::SaveEeprom);
     ctx.port.write(cmd::SaveEepromKey);
     ctx.host.terminal().set(kSavedInEepromText);
-    return std::nullopt;
+    return check;
+}
+
+const char* commitRefusalText(CommitCheck check)
+{
+    switch (check) {
+    case CommitCheck::ParamsDiffer: return kParamsDifferText;
+    case CommitCheck::TextsDiffer: return kTextsDifferText;
+    case CommitCheck::Agree: break;
+    }
+    return nullptr;
 }
 
 }  // namespace tq

@@ -5,7 +5,6 @@
 // device copy agree byte for byte and text for text. Nothing here waits for an answer.
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "link/commands.h"
@@ -26,10 +25,19 @@ inline constexpr const char* kSavedInEepromText = "Parametri salvati in EEPROM";
 // and the timer stay as they are.
 void writeWorkingCopy(const LinkContext& ctx, const std::function<void(const std::string&)>& showFileCrc);
 
-// Weeprom "Salva parametri  nella EEPROM": compares the whole records (CRC and spare byte
-// included), then all 21 menu-text slots, each pair shown in the terminal in turn. Returns the
-// refusal's text when a comparison fails, and then nothing has been sent; otherwise sends "W",
-// "Vorela" and CR and reports it in the terminal.
-std::optional<std::string> commitToEeprom(const LinkContext& ctx);
+// The outcome of the commit's two comparisons: the first one that failed, if any.
+enum class CommitCheck { Agree, ParamsDiffer, TextsDiffer };
+
+// The commit's comparisons without the commit: the whole records (CRC and spare byte included),
+// then all 21 menu-text slots, each pair shown in the terminal in turn (the last pair stays).
+// The texts are not compared when the records differ.
+CommitCheck compareForCommit(const LinkContext& ctx);
+
+// Weeprom "Salva parametri  nella EEPROM": the comparisons above; only when both agree it sends
+// "W", "Vorela" and CR and reports it in the terminal. Otherwise nothing has been sent.
+CommitCheck commitToEeprom(const LinkContext& ctx);
+
+// The message box's text for a comparison that failed; nullptr for Agree.
+const char* commitRefusalText(CommitCheck check);
 
 }  // namespace tq

@@ -56,19 +56,20 @@ TEST_F(TransfersTest, CommitSendsWAndThePasswordOnlyWhenTheCopiesAgree)
     struct Case {
         const char* what;
         std::function<void(Module1&)> change;
-        std::optional<std::string> refusal;
+        CommitCheck check;
+        std::string refusal;   // the message box's text, empty when the commit goes through
         const char* terminal;  // a parameter refusal leaves it alone, a text refusal shows the slot-20 pair
     };
     const Case cases[] = {
-        {"nothing", [](Module1&) {}, std::nullopt, "Parametri salvati in EEPROM"},
-        {"a parameter", [](Module1& m) { m.ChipParams[17] ^= 1; }, kParamsRefusal, "prima"},
-        {"the spare byte", [](Module1& m) { m.ChipParams[56] = 1; }, kParamsRefusal, "prima"},
-        {"parameters and texts", [](Module1& m) { m.ChipParams[0] ^= 1; m.ChipMenuTexts[0] = "x"; }, kParamsRefusal,
-         "prima"},
+        {"nothing", [](Module1&) {}, CommitCheck::Agree, "", "Parametri salvati in EEPROM"},
+        {"a parameter", [](Module1& m) { m.ChipParams[17] ^= 1; }, CommitCheck::ParamsDiffer, kParamsRefusal, "prima"},
+        {"the spare byte", [](Module1& m) { m.ChipParams[56] = 1; }, CommitCheck::ParamsDiffer, kParamsRefusal, "prima"},
+        {"parameters and texts", [](Module1& m) { m.ChipParams[0] ^= 1; m.ChipMenuTexts[0] = "x"; },
+         CommitCheck::ParamsDiffer, kParamsRefusal, "prima"},
         // The controller pads a text shorter than 10 that came from a file.
-        {"a short text", [](Module1& m) { m.FileMenuTexts[1] = "TESTO 11"; }, kTextsRefusal, "\r\n"},
-        {"slot 12", [](Module1& m) { m.FileMenuTexts[12] = "DODICI"; }, kTextsRefusal, "\r\n"},
-        {"slot 20", [](Module1& m) { m.FileMenuTexts[20] = "VENTI"; }, kTextsRefusal, "VENTI\r\n"},
+        {"a short text", [](Module1& m) { m.FileMenuTexts[1] = "TESTO 11"; }, CommitCheck::TextsDiffer, kTextsRefusal, "\r\n"},
+        {"slot 12", [](Module1& m) { m.FileMenuTexts[12] = "DODICI"; }, CommitCheck::TextsDiffer, kTextsRefusal, "\r\n"},
+        {"slot 20", [](Module1& m) { m.FileMenuTexts[20] = "VENTI"; }, CommitCheck::TextsDiffer, kTextsRefusal, "VENTI\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -82,8 +83,13 @@ TEST_F(TransfersTest, CommitSendsWAndThePasswordOnlyWhenTheCopiesAgree)
         c.change(m);
         host.text.set("prima");
         port.clearSent();
-        EXPECT_EQ(commitToEeprom(ctx()), c.refusal);
-        EXPECT_EQ(port.sent(), c.refusal ? "" : "WVorela\r");
+        // The comparisons alone never send, whatever they find.
+        EXPECT_EQ(compareForCommit(ctx()), c.check);
+        EXPECT_EQ(port.sent(), "");
+        EXPECT_EQ(commitToEeprom(ctx()), c.check);
+        const char* refusal = commitRefusalText(c.check);
+        EXPECT_EQ(refusal ? std::string(refusal) : std::string(), c.refusal);
+        EXPECT_EQ(port.sent(), c.refusal.empty() ? "WVorela\r" : "");
         EXPECT_EQ(host.text.text(), c.terminal);
     }
 }
