@@ -135,8 +135,12 @@ void PtySession::readFromTool()
 {
     std::array<char, 512> buffer{};
     const ssize_t n = ::read(m_pty.masterFd(), buffer.data(), buffer.size());
-    if (n > 0)
-        m_line.fromTool(std::string_view(buffer.data(), static_cast<std::size_t>(n)), nowNs());
+    if (n <= 0)
+        return;
+    const std::string_view bytes(buffer.data(), static_cast<std::size_t>(n));
+    if (m_record)
+        m_record->append(bytes);
+    m_line.fromTool(bytes, nowNs());
 }
 
 void PtySession::readConsole()

@@ -12,6 +12,7 @@
 
 #include "sim/alias_link.h"
 #include "sim/controller_model.h"
+#include "sim/host_record.h"
 #include "sim/paced_line.h"
 #include "sim/pseudo_terminal.h"
 
@@ -20,6 +21,9 @@ namespace tq::sim {
 class PtySession {
 public:
     PtySession(ControllerModel& model, const QString& aliasName);
+
+    // Every byte that arrives from the tool also goes to this record (kept open by the caller).
+    void setHostRecord(HostRecord* record) { m_record = record; }
 
     // Returns the process exit code.
     int run();
@@ -36,6 +40,7 @@ private:
     PacedLine m_line;
     PseudoTerminal m_pty;
     AliasLink m_alias;
+    HostRecord* m_record = nullptr;
     std::string m_consoleBuffer;
     bool m_consoleOpen = true;
     bool m_quit = false;

@@ -66,7 +66,12 @@ int main(int argc, char* argv[])
         QStringLiteral("Output 1-24 that is shorted: with output protection on (parameter 4) the "
                        "output test finds it switched off and reports it in the fourth byte."),
         QStringLiteral("n"), QStringLiteral("0"));
-    parser.addOptions({eepromOption, aliasOption, faultOption, shortedOption});
+    const QCommandLineOption recordOption(
+        QStringLiteral("record-host"),
+        QStringLiteral("Append every byte received from the tool to <file> (emptied at start), as "
+                       "it arrives, to compare what two programs send."),
+        QStringLiteral("file"));
+    parser.addOptions({eepromOption, aliasOption, faultOption, shortedOption, recordOption});
     parser.process(app);
 
     tq::sim::ControllerModel model;
@@ -96,6 +101,14 @@ int main(int argc, char* argv[])
         };
     }
 
+    tq::sim::HostRecord record;
+    if (parser.isSet(recordOption)) {
+        QString error;
+        if (!record.open(parser.value(recordOption), &error))
+            return fail(error);
+    }
+
     tq::sim::PtySession session(model, parser.value(aliasOption));
+    session.setHostRecord(&record);
     return session.run();
 }
