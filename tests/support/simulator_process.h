@@ -34,6 +34,8 @@ public:
 
     // The pseudo-terminal the tool opens; empty when the simulator did not come up.
     QString slave() const { return m_slave; }
+    // The folder of port aliases the simulator puts its link in ($TQ310_PORT_ALIASES).
+    QString aliasFolder() const { return m_aliases.path(); }
     QProcess& process() { return m_process; }
 
     // What follows the prefix on the next printed line that starts with it; empty after 5 s.

@@ -1,0 +1,226 @@
+#include "cli/arguments.h"
+
+#include <array>
+#include <vector>
+
+namespace tq::cli {
+
+namespace {
+
+enum Option : unsigned { PortOption = 1, CommitOption = 2, CountOption = 4 };
+
+struct CommandSpec {
+    Command command;
+    const char* name;
+    unsigned options;      // what it takes besides --json and --help
+    int files;             // how many file arguments
+    const char* synopsis;
+    const char* description;
+};
+
+const std::array<CommandSpec, 5> kCommands = {{
+    {Command::Ports, "ports", 0, 0, "ports",
+     "Lists the serial lines the tool's port chooser offers, one a line: the port number, the\n"
+     "entry's name, the LOCATION to pass to --port, and the system path or adapter description.\n"
+     "The last one is always the simulated controller, whose LOCATION is \"sim\"."},
+    {Command::Read, "read", PortOption, 1, "read --port LOCATION FILE.ini",
+     "Reads the controller's 54 parameters and 12 menu texts (\"H\", then \"J\") and saves them in\n"
+     "FILE.ini, byte for byte the file that \"Trasferisci parametri da  TQ310 al buffer\" followed\n"
+     "by \"salva con nome\" writes. Prints the device CRC and whether it matches the parameters."},
+    {Command::Write, "write", PortOption | CommitOption, 1, "write --port LOCATION FILE.ini [--commit]",
+     "Opens FILE.ini as \"apri file\" does (same refusals, same messages), writes it into the\n"
+     "controller as \"Trafferisci parametri nel TQ310\" does (\"L\", the 56-byte record with the\n"
+     "file's CRC, the 120 bytes of menu texts), reads it back (\"H\", \"J\") and makes the two\n"
+     "comparisons of \"Salva parametri  nella EEPROM\": the whole record, then the 21 menu-text\n"
+     "slots. With --commit, and only when both agree, it sends \"W\" and the password: the\n"
+     "controller stores the values in its EEPROM. Otherwise it says which comparison failed and\n"
+     "sends nothing more. A menu text of fewer than 10 characters in the file always makes the\n"
+     "texts differ (the controller pads it with blanks)."},
+    {Command::Usb, "usb", 0, 2, "usb FILE.ini OUT.bin",
+     "Compiles the USB configuration file (366 bytes, the controller loads it from tq310/\n"
+     "contq310.bin on a USB key) for the parameters of FILE.ini into OUT.bin, byte for byte what\n"
+     "the USB compiler window writes. No controller is needed."},
+    {Command::Inputs, "inputs", PortOption | CountOption, 0, "inputs --port LOCATION [--count N]",
+     "Polls the controller's inputs as \"lettura ingressi\" does (\"K\" every 120 ms) and prints the\n"
+     "input status N times (1 when not given), each time as the input monitor shows it."},
+}};
+
+const CommandSpec* findCommand(const QString& name)
+{
+    for (const CommandSpec& spec : kCommands)
+        if (name == QLatin1String(spec.name))
+            return &spec;
+    return nullptr;
+}
+
+const CommandSpec* findCommand(Command command)
+{
+    for (const CommandSpec& spec : kCommands)
+        if (spec.command == command)
+            return &spec;
+    return nullptr;
+}
+
+QString optionsOf(unsigned options)
+{
+    QString text;
+    if (options & PortOption)
+        text += QStringLiteral(
+            "  --port LOCATION  the line to the controller: a device path (/dev/ttyUSB0), the name of\n"
+            "                   a link in the folder of port aliases, or \"sim\" for the simulated\n"
+            "                   controller inside this program (a factory controller at every run)\n");
+    if (options & CommitOption)
+        text += QStringLiteral("  --commit         store the values in the controller's EEPROM when the read-back agrees\n");
+    if (options & CountOption)
+        text += QStringLiteral("  --count N        print N readings of the input status (1 to 100000; 1 when not given)\n");
+    text += QStringLiteral(
+        "  --json           print the result as one JSON object a line (texts in UTF-8)\n"
+        "  --help           print this help\n");
+    return text;
+}
+
+constexpr int kMaxCount = 100000;
+
+}  // namespace
+
+QString usageText()
+{
+    QString text = QStringLiteral("Usage:\n");
+    for (const CommandSpec& spec : kCommands)
+        text += QStringLiteral("  tq310-cli %1\n").arg(QLatin1String(spec.synopsis));
+    text += QStringLiteral("  tq310-cli help [COMMAND]\n");
+    return text;
+}
+
+QString helpText(Command command)
+{
+    if (const CommandSpec* spec = findCommand(command)) {
+        return QStringLiteral("Usage: tq310-cli %1 [--json]\n\n%2\n\nOptions:\n%3")
+            .arg(QLatin1String(spec->synopsis), QString::fromUtf8(spec->description), optionsOf(spec->options));
+    }
+    return QStringLiteral(
+               "tq310-cli: the command-line twin of tq310-test's device and file jobs, for scripts that set\n"
+               "up TQ310 controllers. It sends the same bytes at the same intervals as the main window.\n\n")
+        + usageText()
+        + QStringLiteral(
+              "\nEvery command takes --json (one JSON object a line on standard output) and --help.\n"
+              "Progress goes to standard error when that is a terminal; results go to standard output.\n"
+              "The window waits for ever for an answer; tq310-cli gives up after 10 ticks of the\n"
+              "receive timer without progress: 2 s for each answer of a read-back (200 ms ticks),\n"
+              "0.6 s for the input status (60 ms ticks).\n\n"
+              "Exit status:\n"
+              "  0  done\n"
+              "  2  usage: unknown command or option, missing or extra argument\n"
+              "  3  file refused: a parameter file that \"apri file\" refuses, or an output file that\n"
+              "     cannot be written\n"
+              "  4  no answer: the controller did not complete an answer in time\n"
+              "  5  line: the port could not be opened, or the line was lost\n"
+              "  6  commit refused: the read-back differs from the file (write; with --commit\n"
+              "     nothing was committed)\n");
+}
+
+ParseResult parseArguments(const QStringList& arguments)
+{
+    Request request;
+    QStringList positional;
+    const auto failure = [](const QString& text) { return ParseResult{std::nullopt, text}; };
+
+    // First pass: options and positional arguments, the value of an option taken as written.
+    struct Valued { QString name; QString value; };
+    std::vector<Valued> valued;
+    QStringList flags;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (optionsEnded || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
+            positional << a;
+            continue;
+        }
+        if (a == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        const qsizetype eq = a.indexOf(QLatin1Char('='));
+        const QString name = eq < 0 ? a : a.left(eq);
+        if (name == QLatin1String("--port") || name == QLatin1String("--count")) {
+            if (eq >= 0)
+                valued.push_back({name, a.mid(eq + 1)});
+            else if (i + 1 < arguments.size())
+                valued.push_back({name, arguments[++i]});
+            else
+                return failure(QStringLiteral("%1 needs a value").arg(name));
+            continue;
+        }
+        if (eq >= 0)
+            return failure(QStringLiteral("%1 takes no value").arg(name));
+        flags << (a == QLatin1String("-h") ? QStringLiteral("--help") : a);
+    }
+
+    // The command: the first positional argument; "help" names the command whose help to print.
+    const CommandSpec* spec = nullptr;
+    if (!positional.isEmpty()) {
+        const QString name = positional.takeFirst();
+        if (name == QLatin1String("help")) {
+            request.help = true;
+            if (!positional.isEmpty()) {
+                const QString topic = positional.takeFirst();
+                if (!(spec = findCommand(topic)))
+                    return failure(QStringLiteral("help: unknown command \"%1\"").arg(topic));
+            }
+            if (!positional.isEmpty())
+                return failure(QStringLiteral("help takes at most one command"));
+        } else if (!(spec = findCommand(name))) {
+            return failure(QStringLiteral("unknown command \"%1\"").arg(name));
+        }
+    }
+    if (spec)
+        request.command = spec->command;
+    const unsigned options = spec ? spec->options : 0;
+    const QString where = spec ? QLatin1String(spec->name) + QStringLiteral(": ") : QString();
+
+    for (const QString& flag : flags) {
+        if (flag == QLatin1String("--help"))
+            request.help = true;
+        else if (flag == QLatin1String("--json"))
+            request.json = true;
+        else if (flag == QLatin1String("--version") && !spec)
+            request.version = true;
+        else if (flag == QLatin1String("--commit") && (options & CommitOption))
+            request.commit = true;
+        else
+            return failure(where + QStringLiteral("unknown option %1").arg(flag));
+    }
+    for (const Valued& v : valued) {
+        if (v.name == QLatin1String("--port") && (options & PortOption)) {
+            if (v.value.isEmpty())
+                return failure(where + QStringLiteral("--port needs a LOCATION"));
+            request.port = v.value;
+        } else if (v.name == QLatin1String("--count") && (options & CountOption)) {
+            bool number = false;
+            request.count = v.value.toInt(&number);
+            if (!number || request.count < 1 || request.count > kMaxCount)
+                return failure(where + QStringLiteral("--count takes a number from 1 to %1, not \"%2\"")
+                                           .arg(kMaxCount).arg(v.value));
+        } else {
+            return failure(where + QStringLiteral("unknown option %1").arg(v.name));
+        }
+    }
+    if (request.help || request.version)
+        return ParseResult{request, {}};
+    if (!spec)
+        return failure(QStringLiteral("no command given"));
+
+    if ((options & PortOption) && request.port.isEmpty())
+        return failure(where + QStringLiteral("--port LOCATION is missing"));
+    if (positional.size() != spec->files) {
+        const QString wanted = spec->files == 0 ? QStringLiteral("no file")
+            : spec->files == 1                  ? QStringLiteral("one file, FILE.ini")
+                                                : QStringLiteral("two files, FILE.ini and OUT.bin");
+        return failure(where + QStringLiteral("takes %1; given: %2")
+                                   .arg(wanted, positional.isEmpty() ? QStringLiteral("none") : positional.join(QLatin1Char(' '))));
+    }
+    request.files = positional;
+    return ParseResult{request, {}};
+}
+
+}  // namespace tq::cli

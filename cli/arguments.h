@@ -1,0 +1,40 @@
+#pragma once
+// tq310-cli's command line: a command (ports, read, write, usb, inputs, help), its options and
+// its files. Options may stand before or after the command; "--opt value" and "--opt=value" are
+// the same; "--" ends the options. Anything the command does not take is a usage error.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tq::cli {
+
+enum class Command { None, Ports, Read, Write, Usb, Inputs };
+
+struct Request {
+    Command command = Command::None;
+    bool help = false;      // --help (or "help [command]"): print the help of the command and stop
+    bool version = false;
+    bool json = false;
+    QString port;           // --port LOCATION
+    QStringList files;      // FILE.ini, and OUT.bin for usb
+    bool commit = false;    // write --commit
+    int count = 1;          // inputs --count N
+};
+
+struct ParseResult {
+    std::optional<Request> request;
+    QString error;          // set when request is empty: what is wrong, for stderr
+};
+
+// The arguments without the program's name.
+ParseResult parseArguments(const QStringList& arguments);
+
+// The text of --help: the program's when command is None, otherwise the command's.
+QString helpText(Command command);
+
+// The program's short usage, printed under a usage error.
+QString usageText();
+
+}  // namespace tq::cli

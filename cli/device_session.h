@@ -1,0 +1,68 @@
+#pragma once
+// One connection of tq310-cli to a controller: the open port, the receive engine with the
+// console's host, and the QTimer that ticks the engine as Timer1 does in the main window
+// (running from the moment the port is open, 100 ms until a sender sets its interval). The jobs
+// call the window's senders on link() and then wait: the event loop runs, the timer ticks the
+// engine, and the wait ends when the job's condition holds.
+//
+// The window waits for ever; the console gives up after kPatienceTicks ticks in a row without
+// progress: 2 s for each answer of a read-back (200 ms ticks), 0.6 s for the input status
+// (60 ms ticks, five polls). A controller answers "H" within about 60 ms, so ten ticks leave a
+// busy controller room and still end a script in seconds.
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "cli/console_host.h"
+#include "link/commands.h"
+#include "link/receive_engine.h"
+
+namespace tq::cli {
+
+inline constexpr int kPatienceTicks = 10;
+
+class DeviceSession : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { Done, NoAnswer, LineLost };
+
+    // port is open; the session closes it when it ends.
+    DeviceSession(Module1& m, std::unique_ptr<SerialPort> port);
+    ~DeviceSession() override;
+
+    LinkContext link() { return LinkContext{m_m, *m_port, m_host}; }
+    Module1& module() { return m_m; }
+    ConsoleHost& host() { return m_host; }
+    SerialPort& port() { return *m_port; }
+    int timerInterval() const { return m_timer.interval(); }
+
+    // Runs the engine until done() holds (checked after every tick). progress() is any count
+    // that grows when the controller has answered something; kPatienceTicks ticks without it
+    // growing give NoAnswer.
+    Outcome waitFor(const std::function<bool()>& done, const std::function<long()>& progress);
+
+    // Runs the engine for as many ticks as the line needs to carry `bytes` just written
+    // (10 bits a byte at 9600 baud), at least one, so that they are on the wire before the
+    // next step: the window's user cannot click faster than that either.
+    Outcome carry(int bytes);
+
+    // Why the line was lost (the backend's words), once waitFor or carry said LineLost.
+    const QString& lostReason() const { return m_lostReason; }
+
+private:
+    Module1& m_m;
+    std::unique_ptr<SerialPort> m_port;
+    QTimer m_timer;
+    ConsoleHost m_host;
+    ReceiveEngine m_engine;
+    QString m_lostReason;
+    bool m_lost = false;
+};
+
+// The line time of `bytes` at 9600 baud with 10 bits a byte, in ms, rounded up.
+int lineTimeMs(int bytes);
+
+}  // namespace tq::cli

@@ -1,0 +1,60 @@
+// inputs: "lettura ingressi", its status printed as the input monitor shows it, --count times.
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "cli/exit_status.h"
+#include "cli/job_support.h"
+#include "cli/jobs.h"
+
+namespace tq::cli {
+
+namespace {
+
+// The monitor's lines as pairs: "Mor.12(conteggio)          = [ON ]" gives
+// {"input": "Mor.12(conteggio)", "on": true}.
+QJsonArray inputsJson(const QString& status)
+{
+    QJsonArray inputs;
+    for (const QString& line : status.split(QLatin1Char('\n'))) {
+        const qsizetype eq = line.lastIndexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        inputs.append(QJsonObject{{QStringLiteral("input"), line.left(eq).trimmed()},
+                                  {QStringLiteral("on"), line.mid(eq + 1).trimmed() == QLatin1String("[ON ]")}});
+    }
+    return inputs;
+}
+
+}  // namespace
+
+int runInputs(const Request& request, Output& out)
+{
+    const QString command = QStringLiteral("inputs");
+    Module1 m;
+    std::unique_ptr<SerialPort> port = openLine(request.port, command, out);
+    if (!port)
+        return LineFailed;
+    DeviceSession session(m, std::move(port));
+    const TerminalText& text1 = session.host().terminal();
+
+    startInputPolling(session.link());
+    // A reading is a reply tick (the engine leaves PhaseToggle at -1) that found an answer.
+    long readings = 0;
+    const auto taken = [&] {
+        if (m.PhaseToggle != -1 || text1.text() == m.NoAnswerText || text1.text().empty())
+            return false;
+        ++readings;
+        const QString status = systemText(text1.text());
+        out.line(status);
+        out.object(QJsonObject{{QStringLiteral("command"), command}, {QStringLiteral("port"), request.port},
+                               {QStringLiteral("status"), Success}, {QStringLiteral("reading"), int(readings)},
+                               {QStringLiteral("inputs"), inputsJson(status)}});
+        return readings == request.count;
+    };
+    const DeviceSession::Outcome outcome = session.waitFor(taken, [&readings] { return readings; });
+    if (outcome != DeviceSession::Outcome::Done)
+        return waitFailed(session, outcome, command, out);
+    return Success;
+}
+
+}  // namespace tq::cli

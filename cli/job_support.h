@@ -1,0 +1,36 @@
+#pragma once
+// What the commands share: opening the line named by --port, opening a parameter file as
+// "apri file" does, the reports of a wait that failed, and the JSON of the values.
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <memory>
+
+#include "cli/device_session.h"
+#include "cli/output.h"
+
+namespace tq::cli {
+
+// The open line, or nullptr after printing why it did not open (the caller exits LineFailed).
+std::unique_ptr<SerialPort> openLine(const QString& location, const QString& command, Output& out);
+
+// Opens a parameter file into the working copy and refreshes the list as "apri file" does.
+// On a refusal prints the window's message and returns false (the caller exits FileRefused).
+bool openParamFile(Module1& m, const QString& path, const QString& command, Output& out);
+
+// Prints why a wait ended without its answer (with how many of the awaited bytes came, for an
+// answer cut short) and returns the exit status for it.
+int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const QString& command, Output& out);
+
+// Prints an error and, with --json, the command's object with its status and the error.
+int fail(int status, const QString& text, QJsonObject result, Output& out);
+
+// "251-88": a record's CRC bytes as the window's CRC labels show them.
+QString crcText(const ParamRecord& record);
+// Parameters 1-54 as numbers, and menu texts 0-11 (Latin-1 read as text).
+QJsonArray paramsJson(const ParamRecord& record);
+QJsonArray textsJson(const MenuTexts& texts, int count);
+
+}  // namespace tq::cli

@@ -1,0 +1,61 @@
+// read: "Trasferisci parametri da  TQ310 al buffer", then "salva con nome".
+#include <QJsonObject>
+
+#include "cli/exit_status.h"
+#include "cli/job_support.h"
+#include "cli/jobs.h"
+#include "files/param_file.h"
+#include "files/save_bytes.h"
+#include "params/crc.h"
+
+namespace tq::cli {
+
+namespace {
+
+bool crcMatches(const ParamRecord& record)
+{
+    const std::uint16_t crc = crc16(record.data(), kParamCount);
+    return record[kCrcHigh] == crc >> 8 && record[kCrcLow] == (crc & 0xFF);
+}
+
+}  // namespace
+
+int runRead(const Request& request, Output& out)
+{
+    const QString command = QStringLiteral("read");
+    const QString& path = request.files[0];
+    Module1 m;
+    std::unique_ptr<SerialPort> port = openLine(request.port, command, out);
+    if (!port)
+        return LineFailed;
+    DeviceSession session(m, std::move(port));
+
+    // The window's own way to make the controller's values the working copy: the read-back
+    // started by ChipBuffer copies them once the menu texts are in.
+    out.progress(QStringLiteral("reading the parameters and menu texts from %1").arg(request.port));
+    sendReadBack(session.link(), true);
+    const DeviceSession::Outcome outcome = session.waitFor(
+        [&m] { return m.ReceiveMode == Terminal && m.ChipToBuffer == 0; }, [&m] { return long(m.ReceiveMode); });
+    if (outcome != DeviceSession::Outcome::Done)
+        return waitFailed(session, outcome, command, out);
+
+    QJsonObject result{{QStringLiteral("command"), command}, {QStringLiteral("port"), request.port},
+                       {QStringLiteral("file"), path}};
+    if (saveBytes(path, paramFileContent(m)) != SaveStatus::Saved)
+        return fail(FileRefused, QString::fromLatin1(kSaveFailed) + path, result, out);
+
+    const bool matches = crcMatches(m.ChipParams);
+    result.insert(QStringLiteral("status"), Success);
+    result.insert(QStringLiteral("crc"), crcText(m.ChipParams));
+    result.insert(QStringLiteral("crcMatches"), matches);
+    result.insert(QStringLiteral("params"), paramsJson(m.ChipParams));
+    result.insert(QStringLiteral("texts"), textsJson(m.ChipMenuTexts, kDeviceMenuTexts));
+    out.object(result);
+    out.line(QStringLiteral("%1: 54 parameters and 12 menu texts from %2").arg(path, request.port));
+    out.line(QStringLiteral("device CRC %1 (%2)")
+                 .arg(crcText(m.ChipParams),
+                      matches ? QStringLiteral("matches the parameters") : QStringLiteral("does NOT match the parameters")));
+    return Success;
+}
+
+}  // namespace tq::cli

@@ -1,0 +1,128 @@
+// write: "apri file", "Trafferisci parametri nel TQ310", "Carica parametri  dal TQ310" and, with
+// --commit, "Salva parametri  nella EEPROM", in the window's order and with its senders. Any
+// failure before the comparisons ends the job: nothing is committed after an error.
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "cli/exit_status.h"
+#include "cli/job_support.h"
+#include "cli/jobs.h"
+#include "operations/transfers.h"
+
+namespace tq::cli {
+
+namespace {
+
+// The bytes of the write frame: "L", the record, the menu texts.
+constexpr int kWriteFrameBytes = 1 + kDeviceRecordSize + kDeviceMenuTexts * kMenuTextLength;
+// "W", the password and CR.
+constexpr int kCommitFrameBytes = 8;
+
+QString byteName(int index)
+{
+    if (index < kParamCount)
+        return QStringLiteral("parameter %1").arg(index + 1);
+    if (index == kCrcHigh)
+        return QStringLiteral("CRC high byte");
+    if (index == kCrcLow)
+        return QStringLiteral("CRC low byte");
+    return QStringLiteral("spare byte");
+}
+
+// The pairs behind the comparison that failed, for the engineer who has to find them.
+QJsonArray differences(const Module1& m, CommitCheck check)
+{
+    QJsonArray found;
+    if (check == CommitCheck::ParamsDiffer) {
+        for (int i = 0; i < kRecordSize; ++i)
+            if (m.FileParams[i] != m.ChipParams[i])
+                found.append(QJsonObject{{QStringLiteral("what"), byteName(i)},
+                                         {QStringLiteral("file"), m.FileParams[i]},
+                                         {QStringLiteral("device"), m.ChipParams[i]}});
+    } else if (check == CommitCheck::TextsDiffer) {
+        for (int k = 0; k < kMenuTextSlots; ++k)
+            if (m.FileMenuTexts[k] != m.ChipMenuTexts[k])
+                found.append(QJsonObject{{QStringLiteral("what"), QStringLiteral("menu text %1").arg(k)},
+                                         {QStringLiteral("file"), QString::fromLatin1(m.FileMenuTexts[k])},
+                                         {QStringLiteral("device"), QString::fromLatin1(m.ChipMenuTexts[k])}});
+    }
+    return found;
+}
+
+QString differenceLine(const QJsonObject& d)
+{
+    const auto shown = [](const QJsonValue& v) {
+        return v.isString() ? QLatin1Char('"') + v.toString() + QLatin1Char('"') : QString::number(v.toInt());
+    };
+    return QStringLiteral("  %1: file %2, controller %3")
+        .arg(d[QStringLiteral("what")].toString(), shown(d[QStringLiteral("file")]), shown(d[QStringLiteral("device")]));
+}
+
+QString comparisonName(CommitCheck check)
+{
+    switch (check) {
+    case CommitCheck::ParamsDiffer: return QStringLiteral("parameters");
+    case CommitCheck::TextsDiffer: return QStringLiteral("menu-texts");
+    case CommitCheck::Agree: break;
+    }
+    return QStringLiteral("agree");
+}
+
+}  // namespace
+
+int runWrite(const Request& request, Output& out)
+{
+    const QString command = QStringLiteral("write");
+    const QString& path = request.files[0];
+    Module1 m;
+    if (!openParamFile(m, path, command, out))
+        return FileRefused;
+    std::unique_ptr<SerialPort> port = openLine(request.port, command, out);
+    if (!port)
+        return LineFailed;
+    DeviceSession session(m, std::move(port));
+
+    out.progress(QStringLiteral("writing %1 into %2").arg(path, request.port));
+    writeWorkingCopy(session.link(), {});
+    DeviceSession::Outcome outcome = session.carry(kWriteFrameBytes);
+    if (outcome != DeviceSession::Outcome::Done)
+        return waitFailed(session, outcome, command, out);
+
+    out.progress(QStringLiteral("reading back"));
+    sendReadBack(session.link(), false);
+    outcome = session.waitFor([&m] { return m.ReceiveMode == Terminal; }, [&m] { return long(m.ReceiveMode); });
+    if (outcome != DeviceSession::Outcome::Done)
+        return waitFailed(session, outcome, command, out);
+
+    const CommitCheck check = request.commit ? commitToEeprom(session.link()) : compareForCommit(session.link());
+    const bool committed = request.commit && check == CommitCheck::Agree;
+    if (committed) {
+        out.progress(QStringLiteral("committing to the EEPROM"));
+        outcome = session.carry(kCommitFrameBytes);
+        if (outcome != DeviceSession::Outcome::Done)
+            return waitFailed(session, outcome, command, out);
+    }
+
+    QJsonObject result{{QStringLiteral("command"), command}, {QStringLiteral("port"), request.port},
+                       {QStringLiteral("file"), path}, {QStringLiteral("crc"), crcText(m.FileParams)},
+                       {QStringLiteral("deviceCrc"), crcText(m.ChipParams)},
+                       {QStringLiteral("comparison"), comparisonName(check)},
+                       {QStringLiteral("committed"), committed}};
+    if (check != CommitCheck::Agree) {
+        const QJsonArray found = differences(m, check);
+        result.insert(QStringLiteral("differences"), found);
+        QString text = QString::fromLatin1(commitRefusalText(check));
+        for (const QJsonValue& d : found)
+            text += QLatin1Char('\n') + differenceLine(d.toObject());
+        return fail(CommitRefused, text, result, out);
+    }
+    result.insert(QStringLiteral("status"), Success);
+    out.object(result);
+    out.line(QStringLiteral("%1 written into %2: CRC %3, read back: CRC %4, both comparisons agree")
+                 .arg(path, request.port, crcText(m.FileParams), crcText(m.ChipParams)));
+    out.line(committed ? systemText(session.host().terminal().text())
+                       : QStringLiteral("not committed (no --commit): the EEPROM keeps its former values"));
+    return Success;
+}
+
+}  // namespace tq::cli

@@ -1,0 +1,340 @@
+// tq310-cli end to end against tq310-sim on a pseudo-terminal, the program run as a script runs
+// it. The faults guarded: a commit that reaches the EEPROM although the read-back differs or
+// never came, a script left hanging by a silent controller, a status that does not tell the
+// cause, and values that do not survive the controller's restart.
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "cli/exit_status.h"
+#include "cli_process.h"
+#include "files/param_file.h"
+#include "operations/transfers.h"
+#include "params/crc.h"
+#include "sim/param_image.h"
+#include "support/simulator_process.h"
+
+using tq::test::CliRun;
+using tq::test::runCli;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray bytesOf(const std::string& s)
+{
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The working copy a parameter file of these values opens into.
+tq::Module1 moduleOf(const tq::sim::ParamImage& image)
+{
+    tq::Module1 m;
+    std::copy(image.record.begin(), image.record.end(), m.FileParams.begin());
+    for (int k = 0; k < tq::kDeviceMenuTexts; ++k)
+        m.FileMenuTexts[k] = image.texts.substr(k * tq::kMenuTextLength, tq::kMenuTextLength);
+    return m;
+}
+
+// A parameter file of the working copy; its texts beyond the twelve a save writes are appended.
+QByteArray iniOf(const tq::Module1& m)
+{
+    std::string content = tq::paramFileContent(m);
+    for (int k = tq::kSavedTexts; k < tq::kMenuTextSlots && !m.FileMenuTexts[k].empty(); ++k)
+        content += m.FileMenuTexts[k] + "\r\n";
+    return bytesOf(content);
+}
+
+// What "Trafferisci parametri nel TQ310" sends for this working copy.
+QByteArray writeFrameOf(tq::Module1 m)
+{
+    tq::Crcgen(m.FileParams);
+    return "L" + QByteArray(reinterpret_cast<const char*>(m.FileParams.data()), tq::kDeviceRecordSize)
+        + bytesOf(tq::menuTextBlock(m.FileMenuTexts));
+}
+
+QJsonObject jsonOf(const QByteArray& line)
+{
+    return QJsonDocument::fromJson(line).object();
+}
+
+// A controller set up differently from the factory, with a Latin-1 letter in a text.
+tq::sim::ParamImage edited()
+{
+    tq::sim::ParamImage image = tq::sim::factorySetup();
+    for (int i = 4; i < tq::kParamCount; ++i)
+        image.record[i] = static_cast<std::uint8_t>((i * 7 + 3) % 24);
+    image.record[0] = 1;
+    image.texts.replace(0, 20, "VOCE \xE8 UNOVOCE DUE  ");
+    image.sealCrc();
+    return image;
+}
+
+}  // namespace
+
+class CliPtyTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+private slots:
+    void readThenCommitAnEditedFileAndReadItBackAfterARestart()
+    {
+        const QString eeprom = path("restart.eeprom");  // none yet: the factory set-up
+        const QString factoryIni = path("factory.ini"), editedIni = path("edited.ini"), afterIni = path("after.ini");
+        const tq::sim::ParamImage factory = tq::sim::factorySetup(), wanted = edited();
+        {
+            tq::test::SimulatorProcess sim(QStringLiteral(TQ310_SIM), {QStringLiteral("--eeprom"), eeprom});
+            QVERIFY(!sim.slave().isEmpty());
+
+            const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("--port"), sim.slave(), factoryIni,
+                                        QStringLiteral("--json")});
+            QCOMPARE(read.status, int(tq::cli::Success));
+            QCOMPARE(read.err, QByteArray());  // no progress: standard error is not a terminal
+            QCOMPARE(fileBytes(factoryIni), iniOf(moduleOf(factory)));
+            const QJsonObject result = jsonOf(read.out);
+            QCOMPARE(result[QStringLiteral("crc")].toString(),
+                     QStringLiteral("%1-%2").arg(factory.record[54]).arg(factory.record[55]));
+            QVERIFY(result[QStringLiteral("crcMatches")].toBool());
+            QCOMPARE(result[QStringLiteral("params")].toArray().size(), tq::kParamCount);
+            QCOMPARE(result[QStringLiteral("params")].toArray()[3].toInt(), int(factory.record[3]));
+            QCOMPARE(result[QStringLiteral("texts")].toArray()[11].toString(), QString::fromLatin1(factory.texts.substr(110)));
+
+            // The engineer edits the file and commits it.
+            QVERIFY(writeFile(editedIni, iniOf(moduleOf(wanted))));
+            const CliRun write = runCli({QStringLiteral("write"), QStringLiteral("--port"), sim.slave(), editedIni,
+                                         QStringLiteral("--commit")});
+            QCOMPARE(write.status, int(tq::cli::Success));
+            QVERIFY2(write.out.contains("Parametri salvati in EEPROM"), write.out.constData());
+            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(eeprom), bytesOf(wanted.bytes()), 5000);
+        }
+        // A new start of the controller loads its EEPROM: the committed values come back.
+        tq::test::SimulatorProcess sim(QStringLiteral(TQ310_SIM), {QStringLiteral("--eeprom"), eeprom});
+        const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("--port"), sim.slave(), afterIni});
+        QCOMPARE(read.status, int(tq::cli::Success));
+        QCOMPARE(fileBytes(afterIni), fileBytes(editedIni));
+        QVERIFY2(read.out.contains(QStringLiteral("device CRC %1-%2 (matches the parameters)")
+                                       .arg(wanted.record[54]).arg(wanted.record[55]).toUtf8()),
+                 read.out.constData());
+    }
+
+    void aReadBackThatDiffersIsRefusedAndNothingIsCommitted()
+    {
+        tq::Module1 shortText = moduleOf(tq::sim::factorySetup());
+        shortText.FileMenuTexts[4] = "DISCO";  // the controller pads it to "DISCO     "
+        tq::Module1 slot12 = moduleOf(tq::sim::factorySetup());
+        slot12.FileMenuTexts[12] = "TREDICI";  // never held by the controller
+        const struct {
+            const char* what;
+            tq::Module1 file;
+            const char* fault;
+            const char* comparison;
+            const char* refusal;
+            const char* difference;  // the first pair listed for the engineer
+        } cases[] = {
+            {"a short menu text", shortText, "none", "menu-texts", tq::kTextsDifferText,
+             "  menu text 4: file \"DISCO\", controller \"DISCO     \""},
+            {"a text in slot 12", slot12, "none", "menu-texts", tq::kTextsDifferText,
+             "  menu text 12: file \"TREDICI\", controller \"\""},
+            {"a garbled read-back", moduleOf(tq::sim::factorySetup()), "garbage", "parameters", tq::kParamsDifferText,
+             "  parameter "},
+        };
+        for (const auto& c : cases) {
+            const QString eeprom = path("refused.eeprom"), ini = path("refused.ini"), record = path("refused.host");
+            const QByteArray before = bytesOf(tq::sim::factorySetup().bytes());
+            QVERIFY(writeFile(eeprom, before));
+            QVERIFY(writeFile(ini, iniOf(c.file)));
+            tq::test::SimulatorProcess sim(QStringLiteral(TQ310_SIM),
+                                           {QStringLiteral("--eeprom"), eeprom, QStringLiteral("--record-host"), record,
+                                            QStringLiteral("--fault"), QString::fromLatin1(c.fault)});
+            const CliRun run = runCli({QStringLiteral("write"), QStringLiteral("--port"), sim.slave(), ini,
+                                       QStringLiteral("--commit"), QStringLiteral("--json")});
+            QVERIFY2(run.status == tq::cli::CommitRefused, c.what);
+            const QJsonObject result = jsonOf(run.out);
+            QCOMPARE(result[QStringLiteral("comparison")].toString(), QString::fromLatin1(c.comparison));
+            QCOMPARE(result[QStringLiteral("committed")].toBool(), false);
+            QCOMPARE(result[QStringLiteral("status")].toInt(), int(tq::cli::CommitRefused));
+            const QList<QByteArray> err = run.err.split('\n');
+            QCOMPARE(err[0], QByteArray("tq310-cli: ") + c.refusal);
+            QVERIFY2(err[1].startsWith(c.difference), err[1].constData());
+
+            // The controller heard the write and the read-back, and nothing after them.
+            const QByteArray sent = writeFrameOf(c.file) + "HJ";
+            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record).size(), sent.size(), 5000);
+            QCOMPARE(fileBytes(record), sent);
+            QCOMPARE(fileBytes(eeprom), before);
+        }
+    }
+
+    void aControllerThatDoesNotAnswerEndsTheScriptWithStatusFour()
+    {
+        const QByteArray frame = writeFrameOf(moduleOf(tq::sim::factorySetup()));
+        const QString ini = path("factory-for-silent.ini");
+        QVERIFY(writeFile(ini, iniOf(moduleOf(tq::sim::factorySetup()))));
+        const struct {
+            const char* fault;
+            QStringList arguments;  // --port follows
+            QByteArray heard;       // what the controller received in all
+            const char* counted;    // how much of the awaited answer came
+        } cases[] = {
+            {"silent", {QStringLiteral("read"), path("silent.ini")}, "H", "(0 of 56 bytes)"},
+            {"silent", {QStringLiteral("write"), ini, QStringLiteral("--commit")}, frame + "H", "(0 of 56 bytes)"},
+            {"short", {QStringLiteral("write"), ini, QStringLiteral("--commit")}, frame + "H", "(28 of 56 bytes)"},
+            {"silent", {QStringLiteral("inputs"), QStringLiteral("--count"), QStringLiteral("2")}, "KKKKK",
+             "(0 of 1 bytes)"},
+        };
+        for (const auto& c : cases) {
+            const QString record = path("silent.host");
+            tq::test::SimulatorProcess sim(QStringLiteral(TQ310_SIM), {QStringLiteral("--fault"), QString::fromLatin1(c.fault),
+                                                                       QStringLiteral("--record-host"), record});
+            const CliRun run = runCli(c.arguments + QStringList{QStringLiteral("--port"), sim.slave()});
+            QVERIFY(run.finished);  // the program gives up by itself
+            QCOMPARE(run.status, int(tq::cli::NoAnswer));
+            QVERIFY2(run.err.contains(c.counted), run.err.constData());
+            QVERIFY(run.err.contains("\n La macchina non risponde !!\n\n Controllare che non sia \n in produzione"));
+            QCOMPARE(run.out, QByteArray());
+            QVERIFY(!QFile::exists(path("silent.ini")));
+            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record).size(), c.heard.size(), 5000);
+            QCOMPARE(fileBytes(record), c.heard);
+        }
+    }
+
+    void aLineThatGoesAwayOrNeverWasEndsWithStatusFive()
+    {
+        // Pulled while the program waits for the answer to "H".
+        const QString record = path("lost.host");
+        tq::test::SimulatorProcess sim(QStringLiteral(TQ310_SIM),
+                                       {QStringLiteral("--fault"), QStringLiteral("silent"), QStringLiteral("--record-host"), record});
+        QProcess cli;
+        cli.start(QStringLiteral(TQ310_CLI), {QStringLiteral("read"), QStringLiteral("--port"), sim.slave(), path("lost.ini")});
+        QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record), QByteArray("H"), 5000);
+        sim.process().write("drop\n");
+        QVERIFY(sim.process().waitForBytesWritten(5000));
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), int(tq::cli::LineFailed));
+        QVERIFY(cli.readAllStandardError().startsWith("tq310-cli: the line was lost: "));
+
+        const struct { QString location; QByteArray error; } absent[] = {
+            {QStringLiteral("/dev/tq310-assente"), "tq310-cli: cannot open /dev/tq310-assente: la porta non esiste\n"},
+            {QStringLiteral("banco-assente"), "tq310-cli: cannot open banco-assente: la porta non esiste\n"},
+        };
+        for (const auto& c : absent) {
+            const CliRun run = runCli({QStringLiteral("inputs"), QStringLiteral("--port"), c.location});
+            QCOMPARE(run.status, int(tq::cli::LineFailed));
+            QVERIFY2(run.err.startsWith(c.error), run.err.constData());
+        }
+    }
+
+    void aPortAliasNameReachesTheControllerAndInputsArePrintedAsTheMonitorShowsThem()
+    {
+        tq::test::SimulatorProcess sim(QStringLiteral(TQ310_SIM), {QStringLiteral("--alias"), QStringLiteral("banco 2")});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TQ310_PORT_ALIASES"), sim.aliasFolder());
+
+        const CliRun ports = runCli({QStringLiteral("ports")}, env);
+        QCOMPARE(ports.status, int(tq::cli::Success));
+        QVERIFY2(ports.out.contains("\tCollegamento (COM"), ports.out.constData());
+        QVERIFY(ports.out.contains(("\tbanco 2\tbanco 2 \xE2\x86\x92 " + sim.slave()).toUtf8()));
+        QVERIFY(ports.out.endsWith("\tsim\tsimulatore interno del controllore, senza cavo\n"));
+
+        // The simulated machine holds its reset input for 1.5 s after the first command.
+        const CliRun json = runCli({QStringLiteral("inputs"), QStringLiteral("--port"), QStringLiteral("banco 2"),
+                                    QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--json")}, env);
+        QCOMPARE(json.status, int(tq::cli::Success));
+        const QList<QByteArray> lines = json.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 3);
+        for (int n = 0; n < 3; ++n) {
+            const QJsonObject reading = jsonOf(lines[n]);
+            QCOMPARE(reading[QStringLiteral("reading")].toInt(), n + 1);
+            const QJsonArray inputs = reading[QStringLiteral("inputs")].toArray();
+            QCOMPARE(inputs.size(), 7);
+            QCOMPARE(inputs[2].toObject()[QStringLiteral("input")].toString(), QStringLiteral("Mor.14(reset macchina)"));
+            QCOMPARE(inputs[6].toObject()[QStringLiteral("input")].toString(), QStringLiteral("Mor.15(ingresso libero)"));
+            QVERIFY(inputs[2].toObject()[QStringLiteral("on")].toBool());
+        }
+
+        const CliRun text = runCli({QStringLiteral("inputs"), QStringLiteral("--port"), QStringLiteral("banco 2")}, env);
+        QCOMPARE(text.status, int(tq::cli::Success));
+        QVERIFY2(text.out.startsWith(" Stato ingressi :\n\nMor.12(conteggio)          = [O"), text.out.constData());
+        QCOMPARE(text.out.count("= [O"), 7);
+    }
+
+    void aFileTheWindowRefusesIsRefusedBeforeAnythingIsSent()
+    {
+        const QString record = path("refusal.host");
+        tq::test::SimulatorProcess sim(QStringLiteral(TQ310_SIM), {QStringLiteral("--record-host"), record});
+        const QString missing = path("assente.ini"), version = path("version.ini"), value = path("value.ini");
+        QVERIFY(writeFile(version, "122014\r\n1\r\n"));
+        QVERIFY(writeFile(value, "122013\r\n1\r\n2\r\n256\r\n"));
+        const struct { QString file; QByteArray message; } cases[] = {
+            {missing, "Errore nel  file oppure  file non trovato  \n"},
+            {version, "Errore nel  file oppure  file non trovato    (VERSIONE DEL FILE NON CORRETTA)\n"},
+            {value, "Errore nel  file oppure  file non trovato  256\n"},
+        };
+        for (const auto& c : cases) {
+            const QString out = path("refused.bin");
+            const CliRun runs[] = {
+                runCli({QStringLiteral("write"), QStringLiteral("--commit"), QStringLiteral("--port"), sim.slave(), c.file}),
+                runCli({QStringLiteral("usb"), c.file, out}),
+            };
+            for (const CliRun& run : runs) {
+                QCOMPARE(run.status, int(tq::cli::FileRefused));
+                QCOMPARE(run.err, "tq310-cli: " + c.message);
+            }
+            QVERIFY(!QFile::exists(out));
+        }
+        // Nor may a read that cannot save its file look like a success.
+        const QString unwritable = path("assente/letto.ini");
+        const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("--port"), sim.slave(), unwritable});
+        QCOMPARE(read.status, int(tq::cli::FileRefused));
+        QCOMPARE(read.err, ("tq310-cli: Errore nella scrittura: il file NON \xC3\xA8 stato salvato  " + unwritable + "\n").toUtf8());
+        QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record), QByteArray("HJ"), 5000);  // only the read talked to it
+    }
+
+    void progressGoesToStandardErrorOnlyWhenItIsATerminal()
+    {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 && fcntl(master, F_SETFL, O_NONBLOCK) == 0);
+        // Held open, so that the terminal is not hung up when the program closes its side.
+        const int slave = ::open(ptsname(master), O_RDWR | O_NOCTTY);
+        QVERIFY(slave >= 0);
+        for (const bool terminal : {false, true}) {
+            QProcess cli;
+            if (terminal)
+                cli.setStandardErrorFile(QString::fromLocal8Bit(ptsname(master)));
+            cli.start(QStringLiteral(TQ310_CLI), {QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("sim"),
+                                                  path("progress.ini")});
+            QVERIFY(cli.waitForFinished(30000));
+            QCOMPARE(cli.exitCode(), int(tq::cli::Success));
+            QByteArray err = cli.readAllStandardError();
+            char buffer[512];
+            for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+                err.append(buffer, n);
+            QCOMPARE(err.startsWith("tq310-cli: reading the parameters and menu texts from sim"), terminal);
+            QVERIFY(cli.readAllStandardOutput().startsWith(path("progress.ini").toUtf8() + ": 54 parameters"));
+        }
+        ::close(slave);
+        ::close(master);
+    }
+};
+
+QTEST_MAIN(CliPtyTest)
+#include "cli_pty_test.moc"
