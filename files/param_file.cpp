@@ -84,14 +84,19 @@ std::optional<std::string> readParamFile(Module1& m, const QString& path)
     }
 }
 
-std::string paramFileContent(const Module1& m)
+std::string paramFileContent(const ParamRecord& params, const MenuTexts& texts)
 {
     std::string out = std::string(kFileVersion) + "\r\n";
     for (int i = 0; i < kParamCount; ++i)
-        out += std::to_string(m.FileParams[i]) + "\r\n";
+        out += std::to_string(params[i]) + "\r\n";
     for (int k = 0; k < kSavedTexts; ++k)
-        out += m.FileMenuTexts[k] + "\r\n";
+        out += texts[k] + "\r\n";
     return out;
+}
+
+std::string paramFileContent(const Module1& m)
+{
+    return paramFileContent(m.FileParams, m.FileMenuTexts);
 }
 
 }  // namespace tq

@@ -20,6 +20,8 @@ inline constexpr const char* kNoFileOpen = "Non  \xE8 aperto alcun file ,fai sal
 // A plain save that could not write: the old file, if any, is left as it was.
 inline constexpr const char* kSaveFailed = "Errore nella scrittura: il file NON \xE8 stato salvato  ";
 inline constexpr int kSavedTexts = 12;
+// The one entry of the file dialogs' filter.
+inline constexpr const char* kParamFileFilter = "File di inizializzazione(*.ini)";
 
 // The number at the start of a parameter line (leading blanks ignored, no number reads as 0),
 // taken to the nearest integer with a half going to the even neighbour; nothing outside 0..255.
@@ -31,6 +33,8 @@ std::optional<std::uint8_t> parameterValue(std::string_view line);
 std::optional<std::string> readParamFile(Module1& m, const QString& path);
 
 // The 67 lines of a save: the version, the 54 parameters, menu texts 0..11 exactly as held.
+std::string paramFileContent(const ParamRecord& params, const MenuTexts& texts);
+// The working copy's file, as "salva" writes it.
 std::string paramFileContent(const Module1& m);
 
 }  // namespace tq

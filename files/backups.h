@@ -1,0 +1,39 @@
+#pragma once
+// Backups of the controller's set-up. Every complete read-back leaves the device copy in the
+// backups folder as a parameter file, so that a set-up overwritten by mistake can be opened,
+// written and committed again. The folder holds the newest 500; a backup is never overwritten.
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <string>
+
+#include "params/module1.h"
+
+namespace tq {
+
+inline constexpr int kKeptBackups = 500;
+// The terminal line of a backup that could not be stored, followed by the folder.
+inline constexpr const char* kBackupFailed = "Copia di sicurezza NON salvata in ";
+
+// $TQ310_BACKUPS when set, otherwise <generic data folder>/tq310-test/backups
+// (~/.local/share/tq310-test/backups on Linux).
+QString backupFolder();
+
+// The backups in the folder by their names, oldest first. Only names of the form the store gives
+// count: anything else in the folder is neither listed nor ever removed.
+QStringList backupFiles(const QString& folder);
+
+// Stores the device copy (ChipParams, ChipMenuTexts) as the newest backup, taken at `when`: the
+// bytes "salva" writes for those values, through a temporary file, named
+// yyyyMMdd-HHmmss-<CRC high>-<CRC low>.ini after the local time and the device CRC caption
+// ("20261206-153012-251-88.ini"; "-2", "-3" ... before ".ini" when that name is taken).
+// Nothing is written when the newest backup holds the same bytes. Beyond `keep` backups the
+// oldest are removed. Returns the terminal line of a failure (the folder cannot be made, the file
+// cannot be written), nothing when the backup is stored or was already there.
+std::optional<std::string> backUpDeviceCopy(const Module1& m, const QString& folder, const QDateTime& when,
+                                            int keep = kKeptBackups);
+
+}  // namespace tq
