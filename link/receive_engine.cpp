@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "link/commands.h"
 #include "params/crc.h"
@@ -52,6 +53,8 @@ void ReceiveEngine::tick()
 {
     if (!m_port)
         return;
+    if (m_m.ReceiveMode != MenuRead)
+        m_recordTaken = false;
     switch (m_m.ReceiveMode) {
     case Terminal: terminalTick(); break;
     case ParamRead: paramReadTick(); break;
@@ -78,6 +81,8 @@ void ReceiveEngine::paramReadTick()
     const std::string s = m_port->takeAll();
     for (int i = 0; i < kParamAnswerBytes; ++i)
         m_m.ChipParams[i] = byteAt(s, i);
+    m_m.ChipParamsRead = true;
+    m_recordTaken = true;
     m_host.setLabel4(chipCrcCaption(m_m.ChipParams));
     m_host.ListInit();
     if (m_m.ChipToBuffer == 1) {
@@ -106,10 +111,16 @@ void ReceiveEngine::menuReadTick()
         text += t + kCrLf;
         m_m.ChipMenuTexts[k] = std::move(t);
     }
+    m_m.ChipMenuTextsRead = true;
     m_host.terminal().set(text);
     m_m.ReceiveMode = Terminal;
-    if (m_m.ChipToBuffer != 1)
-        return;
+    if (m_m.ChipToBuffer == 1)
+        copyIntoWorkingCopy();
+    m_host.menuTextsTaken(std::exchange(m_recordTaken, false));
+}
+
+void ReceiveEngine::copyIntoWorkingCopy()
+{
     // The CRC bytes are not copied: ListInit recomputes the working copy's own.
     std::copy_n(m_m.ChipParams.begin(), kParamCount, m_m.FileParams.begin());
     // Slot 12 too, although the controller fills only 0-11: the working slot 12 becomes empty.

@@ -26,8 +26,13 @@ class ReceiveEngine {
 public:
     ReceiveEngine(Module1& m, EngineHost& host);
 
-    // The open port, or nullptr while unconnected (a tick then does nothing).
-    void setPort(SerialPort* port) { m_port = port; }
+    // The open port, or nullptr while unconnected (a tick then does nothing). A record taken on
+    // another line never makes a complete read-back with texts taken on this one.
+    void setPort(SerialPort* port)
+    {
+        m_port = port;
+        m_recordTaken = false;
+    }
     SerialPort* port() const { return m_port; }
 
     void tick();
@@ -41,10 +46,13 @@ private:
     void inputPollTick();
     void outputTestTick();
     void memoryStepTick();
+    void copyIntoWorkingCopy();
 
     Module1& m_m;
     EngineHost& m_host;
     SerialPort* m_port = nullptr;
+    // The record was taken and no tick of another mode came between it and the menu texts.
+    bool m_recordTaken = false;
 };
 
 // The address of a memory step, as the controller writes it after the data byte: a decimal

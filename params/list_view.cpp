@@ -8,7 +8,7 @@ namespace tq {
 static void appendField(std::string& line, std::uint8_t value)
 {
     std::string digits = std::to_string(value);
-    digits.resize(3, ' ');
+    digits.resize(kValueFieldWidth, ' ');
     line += digits;
 }
 

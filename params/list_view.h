@@ -14,6 +14,9 @@ constexpr int kHeaderLine = 54;
 constexpr int kFirstMenuTextLine = 55;
 inline constexpr const char* kMenuHeader = "======== VOCI MENU ===========";
 inline constexpr const char* kFileCaptionPrefix = " File = ";
+// Where a parameter line holds its device value, and the width of a value field.
+constexpr int kChipValueColumn = 34;
+constexpr int kValueFieldWidth = 3;
 
 struct ListContent {
     std::string label1;              // " File = " and the file name

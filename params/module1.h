@@ -30,6 +30,10 @@ struct Module1 {
     ParamRecord ChipParams{};       // device copy, as the controller last sent it
     MenuTexts FileMenuTexts;
     MenuTexts ChipMenuTexts;
+    // Whether the controller has sent its record ("H") and its menu texts ("J") since the start:
+    // until then the device copy is unknown, not zero, and the list marks no difference.
+    bool ChipParamsRead = false;
+    bool ChipMenuTextsRead = false;
     std::string CurrentFileName;    // empty: no file is open
     std::uint16_t ChannelCount = 0; // derived from FileParams[3] at every list refresh
 

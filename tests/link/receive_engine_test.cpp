@@ -2,6 +2,7 @@
 // stores and sends.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 
 #include "link/receive_engine.h"
@@ -86,14 +87,49 @@ TEST_F(EngineTest, ReadFromChipBufferCopiesIntoTheWorkingCopy)
     EXPECT_EQ(host.text.text(), "Lettura di 54 parametri dal TQ310\r\nOK\r\n");
 
     const std::string copied = menuList(kTexts) + "MATRICI COPIATE \r\n\r\n";
-    EXPECT_EQ(tick(MenuRead, kTexts), (Log{"take", "ListInit@" + copied, "Label1: Dati recuperati dal TQ310"}));
-    EXPECT_EQ(host.text.text(), copied + "PROCEDURA COMPLETATA \r\n");
+    const std::string completed = copied + "PROCEDURA COMPLETATA \r\n";
+    EXPECT_EQ(tick(MenuRead, kTexts),
+              (Log{"take", "ListInit@" + copied, "Label1: Dati recuperati dal TQ310", "readBack@" + completed}));
+    EXPECT_EQ(host.text.text(), completed);
     EXPECT_EQ(m.FileParams[53], 54);
     EXPECT_NE(m.FileParams[54], 0xAB);  // the working CRC is recomputed, not copied
     EXPECT_EQ(m.FileMenuTexts[11], "CONTAPEZZI");
     EXPECT_EQ(m.FileMenuTexts[12], "");
     EXPECT_EQ(m.ChipToBuffer, 0);
     EXPECT_EQ(m.CurrentFileName, "");
+}
+
+// The host hears of the menu texts last, once the engine's own text is complete; the read-back
+// is complete only when the record came in the same read, with no other mode's tick in between
+// and on the same line.
+TEST_F(EngineTest, TheHostHearsOfTheTextsAndWhetherTheReadBackIsComplete)
+{
+    test::ScriptedPort other;
+    // `early` bytes of the texts arrive at a tick of their own, too few to be taken.
+    const struct { const char* name; bool record; std::size_t early; std::function<void()> between; const char* heard; } cases[] = {
+        {"H then J", true, 0, [] {}, "readBack@"},
+        {"J still incomplete at a tick", true, 40, [] {}, "readBack@"},
+        {"the menu list alone", false, 0, [] {}, "texts@"},
+        {"a key pressed before the texts came", true, 0, [&] { tick(Terminal); }, "texts@"},
+        {"another line before the texts came", true, 0, [&] { engine.setPort(&other); engine.setPort(&port); }, "texts@"},
+    };
+    for (const auto& c : cases) {
+        m = Module1{};
+        m.NoAnswerText = BuildNoAnswerText();
+        port.incoming.clear();
+        if (c.record)
+            tick(ParamRead, record());
+        EXPECT_EQ(m.ChipParamsRead, c.record) << c.name;
+        c.between();
+        if (c.early > 0)
+            EXPECT_EQ(tick(MenuRead, kTexts.substr(0, c.early)), Log{}) << c.name;
+        EXPECT_FALSE(m.ChipMenuTextsRead) << c.name;
+        const Log log = tick(MenuRead, kTexts.substr(c.early));
+        EXPECT_EQ(log.back(), c.heard + menuList(kTexts)) << c.name;
+        EXPECT_TRUE(m.ChipMenuTextsRead) << c.name;
+        // Nothing more to hear until the next texts.
+        EXPECT_EQ(tick(Terminal), Log{"take"}) << c.name;
+    }
 }
 
 TEST_F(EngineTest, MenuReadWithExactly88Characters)

@@ -27,6 +27,11 @@ public:
     void enableParUsb() override { parUsbEnabled = true; note("ParUsb"); }
     void MascPro(std::uint8_t a) override { note("MascPro:" + std::to_string(a)); }
     void conta() override { note("conta"); }
+    // What the terminal held shows that the notification came after all the engine's text.
+    void menuTextsTaken(bool recordTaken) override
+    {
+        note(std::string(recordTaken ? "readBack@" : "texts@") + text.text());
+    }
 
     void note(const std::string& what) { (log ? *log : own).push_back(what); }
     const std::vector<std::string>& calls() const { return log ? *log : own; }
