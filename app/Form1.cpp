@@ -70,6 +70,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     installEditor();
     installTransfers();
     installDiagnostics();
+    installBackups();
 }
 
 Form1::~Form1()
@@ -86,6 +87,7 @@ void Form1::buildMenus()
     aprif = item(config, "aprif", "apri file");
     salvafile = item(config, "salvafile", "salva");
     salvaas = item(config, "salvaas", "salva con nome");
+    apricopia = item(config, "apricopia", "apri copia di sicurezza");
 
     tq310 = menu(bar, "tq310", "TQ310");
     daltq310 = item(tq310, "daltq310", "Carica parametri  dal TQ310");
@@ -127,6 +129,9 @@ void Form1::buildControls()
     Text1->setFont(ui::fixedFont(10));
     Text1->setReadOnly(true);
     Text1->setMinimumHeight(160);
+
+    Differenze = new QLabel(central);
+    Differenze->setObjectName(QStringLiteral("Differenze"));
 
     Label1 = new QLabel(QStringLiteral("Default "), central);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -195,8 +200,12 @@ void Form1::buildControls()
     side->addWidget(Label10);
     side->addStretch(1);
 
+    auto* listAndCount = new QVBoxLayout;
+    listAndCount->addWidget(List1, 1);
+    listAndCount->addWidget(Differenze);
+
     auto* top = new QHBoxLayout;
-    top->addWidget(List1, 1);
+    top->addLayout(listAndCount, 1);
     top->addLayout(side);
 
     auto* status = new QHBoxLayout;
@@ -224,6 +233,7 @@ void Form1::ListInit()
     for (const std::string& line : content.lines)
         List1->addItem(QString::fromLatin1(line));
     showFileCrc(content.label5);
+    showDifferences();
 }
 
 void Form1::showFileCrc(const std::string& caption)

@@ -195,6 +195,8 @@ public:
     // Dialog1 by default; tests put in their own.
     std::function<QString(bool save)> askPath;
     void aprif_Click();
+    // Opens a parameter file into the working copy, as "apri file" does once a path is chosen.
+    void openParamFile(const QString& path);
     void salvafile_Click();
     void salvaas_Click();
     void ParUsb_Click();
@@ -216,6 +218,21 @@ private:
     std::unique_ptr<QWidget> m_editDialog;
 public:
     // ---- end parameter editor ----
+
+    // ---- backups and difference marks ----
+    QAction* apricopia = nullptr;  // "apri copia di sicurezza", the last item of "File"
+    QLabel* Differenze = nullptr;  // below List1: how many lines differ from the controller
+    // Asks for a backup to open, starting in the backups folder; empty when cancelled. A file
+    // dialog of its own, so that Dialog1 keeps its folder; tests put in their own.
+    std::function<QString(const QString& folder)> askBackupPath;
+    void apricopia_Click();
+    // Marks the lines of List1 that differ from the controller and counts them in Differenze.
+    // Runs after every ListInit and whenever the menu texts came.
+    void showDifferences();
+    // EngineHost: after a complete read-back the device copy goes to the backups folder; a
+    // backup that fails adds one line to the terminal and changes nothing else.
+    void menuTextsTaken(bool recordTaken) override;
+    // ---- end backups ----
 
     // ---- transfers, EEPROM, menu list, output phases ----
     // ---- end transfers ----
@@ -247,6 +264,7 @@ private:
     void installEditor();
     void installTransfers();
     void installDiagnostics();
+    void installBackups();
 
     Module1 m_module;
     TerminalText m_terminal;

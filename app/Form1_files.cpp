@@ -17,7 +17,7 @@ void Form1::installFiles()
     // No title, initial folder or default suffix: a name typed without ".ini" is used as typed.
     Dialog1 = new QFileDialog(this);
     Dialog1->setObjectName(QStringLiteral("Dialog1"));
-    Dialog1->setNameFilter(QStringLiteral("File di inizializzazione(*.ini)"));
+    Dialog1->setNameFilter(QString::fromLatin1(kParamFileFilter));
     Dialog1->setFileMode(QFileDialog::AnyFile);  // the file to open need not exist
     askPath = [this](bool save) {
         Dialog1->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -36,9 +36,16 @@ void Form1::installFiles()
 void Form1::aprif_Click()
 {
     const QString path = askPath(false);
-    const std::optional<std::string> failure =
-        path.isEmpty() ? std::optional<std::string>(kOpenFailure) : readParamFile(m_module, path);
-    if (failure) {
+    if (path.isEmpty()) {
+        ui::MsgBox(this, kOpenFailure, ui::MessageIcon::Warning, ui::kErrorTitle);
+        return;
+    }
+    openParamFile(path);
+}
+
+void Form1::openParamFile(const QString& path)
+{
+    if (const std::optional<std::string> failure = readParamFile(m_module, path)) {
         // The list and the CRC captions keep showing the state before the Open.
         ui::MsgBox(this, *failure, ui::MessageIcon::Warning, ui::kErrorTitle);
         return;

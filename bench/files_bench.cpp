@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "files/backups.h"
 #include "files/drive_detect.h"
 #include "files/param_file.h"
 #include "files/save_bytes.h"
@@ -57,6 +58,46 @@ void BM_SaveParamFile(benchmark::State& state)
         benchmark::DoNotOptimize(tq::saveBytes(path, tq::paramFileContent(m)));
 }
 BENCHMARK(BM_SaveParamFile)->Unit(benchmark::kMicrosecond);
+
+// A folder at its 500 backups, the newest the device copy of `m` taken at `start`.
+void fillBackups(const QString& folder, tq::Module1& m, const QDateTime& start)
+{
+    for (int i = 0; i < tq::kKeptBackups; ++i) {
+        m.ChipParams[0] = static_cast<std::uint8_t>(i);
+        m.ChipParams[1] = static_cast<std::uint8_t>(i >> 8);
+        QFile f(folder + start.addSecs(i - tq::kKeptBackups).toString(QStringLiteral("/yyyyMMdd-HHmmss-1-2.ini")));
+        f.open(QIODevice::WriteOnly);
+        f.write(QByteArray::fromStdString(tq::paramFileContent(m.ChipParams, m.ChipMenuTexts)));
+    }
+}
+
+// A read-back of an unchanged set-up: the folder listed, the newest backup read and compared.
+void BM_BackUpUnchanged(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QDateTime start(QDate(2026, 1, 1), QTime(0, 0, 0));
+    tq::Module1 m = filledModule();
+    fillBackups(dir.path(), m, start);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tq::backUpDeviceCopy(m, dir.path(), start));
+}
+BENCHMARK(BM_BackUpUnchanged)->Unit(benchmark::kMicrosecond);
+
+// A read-back of a changed set-up into a full folder: one backup written (with its flush to
+// disk) and the oldest removed.
+void BM_BackUpChanged(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    QDateTime when(QDate(2026, 1, 1), QTime(0, 0, 0));
+    tq::Module1 m = filledModule();
+    fillBackups(dir.path(), m, when);
+    for (auto _ : state) {
+        m.ChipParams[2] = static_cast<std::uint8_t>(m.ChipParams[2] + 1);
+        when = when.addSecs(1);
+        benchmark::DoNotOptimize(tq::backUpDeviceCopy(m, dir.path(), when));
+    }
+}
+BENCHMARK(BM_BackUpChanged)->Unit(benchmark::kMicrosecond);
 
 void BM_CompileUsbFile(benchmark::State& state)
 {

@@ -1,0 +1,146 @@
+// Backups end to end: the main window on the offscreen platform, connected through the port
+// chooser to the pseudo-terminal of a tq310-sim process with the real serial backend. The faults
+// guarded against: a backup that is not what "salva" would write for the controller's values, a
+// copy of an unchanged set-up at every read-back, and a backup failure that disturbs the
+// read-back (a message box, another caption, a list or terminal changed beyond its one line).
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/Form1.h"
+#include "files/backups.h"
+#include "support/simulator_process.h"
+#include "ui/message_box.h"
+
+namespace {
+
+struct SimulatedTool {
+    tq::test::SimulatorProcess sim;
+    tq::Form1 form;
+
+    SimulatedTool() : sim(QStringLiteral(TQ310_SIM))
+    {
+        const QString slave = sim.slave();
+        form.setPortBackends(
+            [slave] {
+                return tq::PortDiscovery{{tq::PortEntry{"Porta seriale (COM1)", slave, slave, 1, tq::PortEntry::Kind::Alias}}, {}};
+            },
+            {});
+        form.Form_Load();
+        form.chooser()->List1_Click(form.chooser()->List1->item(0));
+        form.Timer1->stop();
+    }
+
+    tq::Module1& m() { return form.module(); }
+
+    bool waitForBytes(int count) { return QTest::qWaitFor([&] { return form.port()->bytesWaiting() >= count; }, 5000); }
+
+    // The record and the menu texts, a tick as each is complete.
+    bool readBack(QAction* item)
+    {
+        item->trigger();
+        if (!waitForBytes(56))
+            return false;
+        form.Timer1_Timer();
+        if (!waitForBytes(120))
+            return false;
+        form.Timer1_Timer();
+        return m().ReceiveMode == tq::Terminal;
+    }
+
+    // Everything the read-back left in sight.
+    QStringList screen()
+    {
+        QStringList shown{form.Label1->text(), form.Label4->text(), form.Label5->text(), form.Differenze->text(),
+                          QString::number(form.ParUsb->isEnabled())};
+        for (int row = 0; row < form.List1->count(); ++row)
+            shown << form.List1->item(row)->text() + QLatin1Char('|') + form.List1->item(row)->toolTip();
+        return shown;
+    }
+};
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class Form1BackupsPtyTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void aReadBackLeavesOneBackupAsSalvaWritesTheSameValues()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("copie"));
+        qputenv("TQ310_BACKUPS", folder.toLocal8Bit());
+        SimulatedTool tool;
+        QVERIFY(tool.form.isConnected());
+        tq::ui::MessageCapture capture;
+
+        QVERIFY(tool.readBack(tool.form.daltq310));
+        const QStringList first = tq::backupFiles(folder);
+        QCOMPARE(first.size(), 1);
+        // Named by the moment and the device CRC as its caption shows it.
+        const QString crc = tool.form.Label4->text().section(QLatin1Char(' '), 0, 0);
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d{8}-\\d{6}-") + crc + QStringLiteral("\\.ini$")).match(first[0]).hasMatch(),
+                 qPrintable(first[0]));
+
+        // "salva" of the same values, through the menu.
+        tq::Module1& m = tool.m();
+        std::copy_n(m.ChipParams.begin(), tq::kParamCount, m.FileParams.begin());
+        std::copy_n(m.ChipMenuTexts.begin(), tq::kDeviceMenuTexts, m.FileMenuTexts.begin());
+        const QString saved = m_dir.filePath(QStringLiteral("salvato.ini"));
+        m.CurrentFileName = saved.toStdString();
+        tool.form.salvafile->trigger();
+        QCOMPARE(bytesOf(folder + QLatin1Char('/') + first[0]), bytesOf(saved));
+
+        // The same set-up read again, also into the buffer: nothing new.
+        QVERIFY(tool.readBack(tool.form.daltq310));
+        QVERIFY(tool.readBack(tool.form.ChipBuffer));
+        QCOMPARE(tq::backupFiles(folder), first);
+
+        // A changed set-up written and read back: a second backup.
+        m.FileParams[20] ^= 0x01;
+        tool.form.AlTq310->trigger();
+        QVERIFY(tool.readBack(tool.form.daltq310));
+        QCOMPARE(tq::backupFiles(folder).size(), 2);
+        QVERIFY(capture.messages.empty());
+    }
+
+    void aBackupThatFailsAddsOneTerminalLineAndChangesNothingElse()
+    {
+        QFile plain(m_dir.filePath(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString unwritable = plain.fileName() + QStringLiteral("/copie");  // not even root makes it
+        int tried = 0;
+        for (QAction* tq::Form1::*item : {&tq::Form1::daltq310, &tq::Form1::ChipBuffer}) {
+            QStringList screens[2];
+            std::string terminals[2];
+            const QString folders[2] = {m_dir.filePath(QStringLiteral("buone%1").arg(tried++)), unwritable};
+            for (int run = 0; run < 2; ++run) {
+                qputenv("TQ310_BACKUPS", folders[run].toLocal8Bit());
+                SimulatedTool tool;
+                tq::ui::MessageCapture capture;
+                QVERIFY(tool.readBack(tool.form.*item));
+                screens[run] = tool.screen();
+                terminals[run] = tool.form.terminal().text();
+                QVERIFY(capture.messages.empty());
+                QCOMPARE(tq::backupFiles(folders[run]).size(), run == 0 ? 1 : 0);
+            }
+            QCOMPARE(screens[1], screens[0]);
+            QCOMPARE(terminals[1], terminals[0] + "Copia di sicurezza NON salvata in " + unwritable.toStdString() + "\r\n");
+        }
+    }
+};
+
+QTEST_MAIN(Form1BackupsPtyTest)
+#include "form1_backups_pty_test.moc"

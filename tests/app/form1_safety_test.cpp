@@ -1,0 +1,270 @@
+// The main window's safety net on the offscreen platform, with a scripted port in place of the
+// line: the lines that differ from the controller marked and counted after every refresh, the
+// device column greyed before anything was read, and the backups reached from "File". The
+// faults guarded against: a mark left on a line after the copies agree, a mark missing where the
+// commit would refuse, a count that is not the marks', a list rebuilt (its selection lost) only
+// to mark it, and a backup opened otherwise than as "apri file" opens a file.
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <QComboBox>
+#include <QPushButton>
+
+#include <functional>
+
+#include "app/Form1.h"
+#include "editor/dialog.h"
+#include "files/backups.h"
+#include "params/crc.h"
+#include "support/scripted_port.h"
+#include "ui/message_box.h"
+
+using tq::Form1;
+
+namespace {
+
+// The controller's record: parameter i holds 3 i + 1, with its CRC; and its twelve texts.
+std::string deviceRecord()
+{
+    tq::ParamRecord r{};
+    for (int i = 0; i < tq::kParamCount; ++i)
+        r[i] = static_cast<std::uint8_t>(3 * i + 1);
+    tq::Crcgen(r);
+    return std::string(r.begin(), r.begin() + tq::kDeviceRecordSize);
+}
+const std::string kDeviceTexts = "SELEZIONA CARTELLA  PARTE     NUOVA LETTDISCO     TIPO----- TAGLIA--  PARTE 2   "
+                                 "CARRO     SCOLLO    RANGHI    CONTAPEZZI";
+
+struct ConnectedForm1 {
+    Form1 form;
+    tq::test::ScriptedPort* port = nullptr;
+
+    ConnectedForm1()
+    {
+        form.setPortBackends([] { return tq::PortDiscovery{}; }, [this](const tq::PortEntry*) {
+            auto scripted = std::make_unique<tq::test::ScriptedPort>();
+            port = scripted.get();
+            return std::unique_ptr<tq::SerialPort>(std::move(scripted));
+        });
+        form.Form_Load();
+        form.module().PortNumber = 1;
+        form.IniPorta();
+        form.Timer1->stop();
+    }
+
+    tq::Module1& m() { return form.module(); }
+
+    // A read-back from the menu item, the controller answering each request at once.
+    void readBack(QAction* item, const std::string& record = deviceRecord(), const std::string& texts = kDeviceTexts)
+    {
+        item->trigger();
+        port->feed(record);
+        form.Timer1_Timer();
+        port->feed(texts);
+        form.Timer1_Timer();
+        QCOMPARE(m().ReceiveMode, std::uint8_t(tq::Terminal));
+    }
+
+    // The rows of List1 that are marked. A line is marked by its weight, its colour and its
+    // tooltip together, or not at all.
+    QList<int> marked()
+    {
+        QList<int> rows;
+        const QColor plain = form.List1->palette().color(QPalette::Text);
+        for (int row = 0; row < form.List1->count(); ++row) {
+            const QListWidgetItem* item = form.List1->item(row);
+            const bool bold = item->font().bold();
+            const bool coloured = item->foreground().style() != Qt::NoBrush && item->foreground().color() != plain;
+            const bool tip = !item->toolTip().isEmpty();
+            if (bold != coloured || bold != tip)
+                qWarning("row %d half marked: bold %d colour %d tooltip %d", row, bold, coloured, tip);
+            if (bold || coloured || tip)
+                rows << row;
+        }
+        return rows;
+    }
+
+    QString count() const { return form.Differenze->text(); }
+
+    // An edit through the dialog, as the user makes it: the line selected, a choice, OK.
+    void editParameter(int line, int choice)
+    {
+        form.List1->setCurrentRow(line);
+        tq::Dialog* d = form.editDialog();
+        d->Combo1->setCurrentIndex(choice);
+        d->OKButton->click();
+    }
+};
+
+// The darkest grey level among the pixels of character `column` of a list row: the first digit
+// of a value field.
+int darkest(QListWidget* list, int row, int column)
+{
+    QCoreApplication::processEvents();  // the list lays its items out when the loop runs
+    const QImage image = list->viewport()->grab().toImage();
+    const QRect line = list->visualItemRect(list->item(row));
+    const QFontMetrics metrics(list->font());
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    const int x0 = line.left() + margin + metrics.horizontalAdvance(QString(column, QLatin1Char('x')));
+    const qreal scale = image.devicePixelRatio();
+    int level = 255;
+    for (int y = line.top(); y <= line.bottom(); ++y)
+        for (int x = x0; x < x0 + metrics.horizontalAdvance(QLatin1Char('x')); ++x)
+            level = std::min(level, qGray(image.pixel(int(x * scale), int(y * scale))));
+    return level;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+}  // namespace
+
+class Form1SafetyTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    // Every test keeps its backups apart.
+    void init()
+    {
+        static int test = 0;
+        qputenv("TQ310_BACKUPS", m_dir.filePath(QStringLiteral("copie%1").arg(++test)).toLocal8Bit());
+    }
+
+    void beforeAnyReadBackNothingIsMarkedAndTheDeviceValuesAreGreyed()
+    {
+        ConnectedForm1 c;
+        c.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&c.form));
+        c.m().FileParams[0] = 1;
+        c.m().FileMenuTexts[0] = "ABC";
+        c.form.ListInit();
+        QCOMPARE(c.marked(), QList<int>());
+        QCOMPARE(c.count(), QStringLiteral("nessuna lettura dal TQ310"));
+        // Working value 1, device value 0: the device value is drawn lighter.
+        const int working = darkest(c.form.List1, 0, 28), device = darkest(c.form.List1, 0, 34);
+        QVERIFY2(working < 100 && device > working + 60, qPrintable(QStringLiteral("%1 %2").arg(working).arg(device)));
+        QCOMPARE(c.form.List1->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [0  ]"));
+
+        c.readBack(c.form.daltq310);
+        QVERIFY(darkest(c.form.List1, 0, 34) < 100);
+        QCOMPARE(c.form.List1->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [1  ]"));
+    }
+
+    void marksFollowEveryRefreshAndTheCountIsTheirs()
+    {
+        ConnectedForm1 c;
+        c.form.show();
+        const QString shortText = m_dir.filePath(QStringLiteral("corto.ini"));
+        QByteArray file = "122013\r\n";
+        for (int i = 0; i < tq::kParamCount; ++i)
+            file += QByteArray::number(3 * i + 1) + "\r\n";
+        file += "SELEZIONA \r\nCARTELLA\r\n";  // the second text two characters short
+        writeFile(shortText, file);
+        c.form.askPath = [&](bool) { return shortText; };
+        tq::ui::MessageCapture capture;
+
+        const struct { const char* step; std::function<void()> act; QList<int> rows; const char* count; } steps[] = {
+            {"copied from the controller", [&] { c.readBack(c.form.ChipBuffer); }, {}, "nessuna riga diversa dal TQ310"},
+            {"one parameter edited", [&] { c.editParameter(30, 5); }, {30}, "1 riga diversa dal TQ310"},
+            {"read back without copying", [&] { c.readBack(c.form.daltq310); }, {30}, "1 riga diversa dal TQ310"},
+            {"copied again", [&] { c.readBack(c.form.ChipBuffer); }, {}, "nessuna riga diversa dal TQ310"},
+            // Texts 2 to 11 keep the controller's: only the short one differs.
+            {"a file with a short text", [&] { c.form.aprif->trigger(); }, {56}, "1 riga diversa dal TQ310"},
+            {"the controller's texts changed",
+             [&] { c.readBack(c.form.daltq310, deviceRecord(), "SELEZIONA CARTELLA  " + std::string(100, 'Z')); },
+             {56, 57, 58, 59, 60, 61, 62, 63, 64, 65}, "10 righe diverse dal TQ310 + 1 testo non in lista"},
+        };
+        for (const auto& s : steps) {
+            s.act();
+            QVERIFY2(c.marked() == s.rows, s.step);
+            QVERIFY2(c.count() == QLatin1String(s.count), qPrintable(c.count()));
+            QVERIFY2(c.count().startsWith(QString::number(s.rows.size())) || s.rows.isEmpty(), s.step);
+        }
+        QCOMPARE(c.form.List1->item(56)->toolTip(), QStringLiteral("buffer [CARTELLA]  TQ310 [CARTELLA  ]"));
+        QCOMPARE(c.form.List1->item(56)->text(), QStringLiteral("cartella       | CARTELLA"));
+        QVERIFY(capture.messages.empty());
+    }
+
+    // The texts come a tick after the record: their marks appear without rebuilding the list.
+    void theTextsMarkTheListWithoutRebuildingIt()
+    {
+        ConnectedForm1 c;
+        c.readBack(c.form.ChipBuffer);
+        c.form.daltq310->trigger();
+        c.port->feed(deviceRecord());
+        c.form.Timer1_Timer();
+        c.form.List1->item(54)->setText(QStringLiteral("kept"));  // a rebuild would restore the header
+        c.port->feed("ALTRO     " + kDeviceTexts.substr(10));
+        c.form.Timer1_Timer();
+        QCOMPARE(c.marked(), QList<int>{55});
+        QCOMPARE(c.form.List1->item(54)->text(), QStringLiteral("kept"));
+    }
+
+    void theLastItemOfFileOpensABackupAsApriFileOpensAFile()
+    {
+        ConnectedForm1 c;
+        QCOMPARE(c.form.config->actions().last(), c.form.apricopia);
+        QCOMPARE(c.form.apricopia->text(), QStringLiteral("apri copia di sicurezza"));
+
+        c.readBack(c.form.daltq310);
+        const QString folder = tq::backupFolder();
+        const QStringList backups = tq::backupFiles(folder);
+        QCOMPARE(backups.size(), 1);
+        const QString backup = folder + QLatin1Char('/') + backups.first();
+
+        QString offered;
+        const struct { QString chosen; QString label1; bool parUsb; } cases[] = {
+            {QString(), QStringLiteral(" File = Dati di default"), false},  // cancelled: no message, nothing changed
+            {backup, QStringLiteral(" File = ") + backup, true},
+        };
+        for (const auto& k : cases) {
+            c.form.ParUsb->setEnabled(false);
+            c.form.askBackupPath = [&](const QString& f) { offered = f; return k.chosen; };
+            tq::ui::MessageCapture capture;
+            c.form.apricopia->trigger();
+            QCOMPARE(offered, folder);
+            QVERIFY(capture.messages.empty());
+            QCOMPARE(c.form.Label1->text(), k.label1);
+            QCOMPARE(c.form.ParUsb->isEnabled(), k.parUsb);
+        }
+        QCOMPARE(c.m().CurrentFileName, backup.toStdString());
+        QVERIFY(std::equal(c.m().ChipParams.begin(), c.m().ChipParams.begin() + 56, c.m().FileParams.begin()));
+        QCOMPARE(c.marked(), QList<int>());
+    }
+
+    void theBackupDialogOpensInTheBackupsFolder()
+    {
+        Form1 form;
+        const QString folder = tq::backupFolder();
+        QString shown;
+        QTimer::singleShot(0, &form, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            shown = dialog->directory().absolutePath() + QLatin1Char('|') + dialog->nameFilters().join(QLatin1Char(';'));
+            dialog->reject();
+        });
+        tq::ui::MessageCapture capture;
+        form.apricopia->trigger();
+        QCOMPARE(shown, folder + QStringLiteral("|File di inizializzazione(*.ini)"));
+        QVERIFY(capture.messages.empty());
+        QVERIFY(form.Dialog1->directory().absolutePath() != folder);  // "apri file" keeps its own folder
+    }
+};
+
+QTEST_MAIN(Form1SafetyTest)
+#include "form1_safety_test.moc"
