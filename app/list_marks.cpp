@@ -54,8 +54,10 @@ public:
 void setMark(QListWidgetItem* item, const std::string* toolTip)
 {
     if (!toolTip) {
+        // Only a role that holds something: each change is a signal and a repaint of the line.
         for (int role : {int(Qt::ForegroundRole), int(Qt::BackgroundRole), int(Qt::FontRole), int(Qt::ToolTipRole)})
-            item->setData(role, QVariant());
+            if (item->data(role).isValid())
+                item->setData(role, QVariant());
         return;
     }
     QFont bold = item->listWidget()->font();
@@ -83,7 +85,8 @@ void markDifferences(QListWidget* list, const Module1& m, const Differences& d)
         if (marked)
             ++next;
         const bool unknownDevice = row < kParamCount && !m.ChipParamsRead;
-        item->setData(kDeviceUnknownRole, unknownDevice ? QVariant(true) : QVariant());
+        if (item->data(kDeviceUnknownRole).toBool() != unknownDevice)
+            item->setData(kDeviceUnknownRole, unknownDevice);
     }
 }
 

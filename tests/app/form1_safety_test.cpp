@@ -205,14 +205,23 @@ private slots:
     {
         ConnectedForm1 c;
         c.readBack(c.form.ChipBuffer);
-        c.form.daltq310->trigger();
-        c.port->feed(deviceRecord());
-        c.form.Timer1_Timer();
-        c.form.List1->item(54)->setText(QStringLiteral("kept"));  // a rebuild would restore the header
-        c.port->feed("ALTRO     " + kDeviceTexts.substr(10));
-        c.form.Timer1_Timer();
-        QCOMPARE(c.marked(), QList<int>{55});
-        QCOMPARE(c.form.List1->item(54)->text(), QStringLiteral("kept"));
+        // A first text the controller changed, then took back: marked, then unmarked. The record
+        // rebuilds the list marked by the texts read before.
+        const struct { std::string texts; QList<int> before, after; } reads[] = {
+            {"ALTRO     " + kDeviceTexts.substr(10), {}, {55}},
+            {kDeviceTexts, {55}, {}},
+        };
+        for (const auto& r : reads) {
+            c.form.daltq310->trigger();
+            c.port->feed(deviceRecord());
+            c.form.Timer1_Timer();
+            QCOMPARE(c.marked(), r.before);
+            c.form.List1->item(54)->setText(QStringLiteral("kept"));  // a rebuild would restore the header
+            c.port->feed(r.texts);
+            c.form.Timer1_Timer();
+            QCOMPARE(c.marked(), r.after);
+            QCOMPARE(c.form.List1->item(54)->text(), QStringLiteral("kept"));
+        }
     }
 
     void theLastItemOfFileOpensABackupAsApriFileOpensAFile()
