@@ -1,6 +1,22 @@
 #include "link/qt_serial_port.h"
 
+#include <QFileInfo>
+
 namespace tq {
+
+namespace {
+
+// A port this user may not open: the group that may, and the command that makes the user one of it.
+QString permissionDeniedText(const QString& group)
+{
+    if (group.isEmpty())
+        return QString::fromUtf8("permesso negato: l'utente non ha accesso alla porta");
+    return QString::fromUtf8("permesso negato: la porta appartiene al gruppo %1, di cui l'utente non fa parte "
+                             "(sudo usermod -aG %1 $USER, poi uscire e rientrare nella sessione)")
+        .arg(group);
+}
+
+}  // namespace
 
 QtSerialPort::QtSerialPort(std::vector<PortEntry> ports, QObject* parent)
     : SerialPort(parent), m_ports(std::move(ports))
@@ -38,7 +54,7 @@ bool QtSerialPort::open(QString* error)
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (error)
-            *error = openErrorText(m_port.error());
+            *error = openErrorText(m_port.error(), m_location);
         m_port.clearError();
         return false;
     }
@@ -121,13 +137,19 @@ void QtSerialPort::lose(const QString& reason)
     emit deviceLost(reason);
 }
 
-QString openErrorText(QSerialPort::SerialPortError error)
+QString openErrorText(QSerialPort::SerialPortError error, const QString& location)
 {
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return QString::fromUtf8("la porta non esiste");
-    case QSerialPort::PermissionError:
+    case QSerialPort::PermissionError: {
+        // The system says the same for a port in use and for a user who may not open it. On
+        // Linux a serial device belongs to the group dialout, and a user outside it may not.
+        const QFileInfo device(location);
+        if (device.exists() && !(device.isReadable() && device.isWritable()))
+            return permissionDeniedText(device.group());
         return QString::fromUtf8("la porta è occupata da un altro programma o non è accessibile");
+    }
     case QSerialPort::OpenError:
         return QString::fromUtf8("la porta è già aperta");
     case QSerialPort::UnsupportedOperationError:

@@ -46,7 +46,7 @@ private:
     bool m_lost = false;
 };
 
-// Why a port did not open, in the user's words.
-QString openErrorText(QSerialPort::SerialPortError error);
+// Why the port at this location did not open, in the user's words.
+QString openErrorText(QSerialPort::SerialPortError error, const QString& location);
 
 }  // namespace tq

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages only, what building and testing tq310-test needs.
+# Installs, from Debian's packages only, what building and testing tq310-test needs; with
+# --ship also what building and proving its package and the Windows check need.
 # Packages already present are left alone, so a second run costs a few seconds.
 set -euo pipefail
 
@@ -9,6 +10,14 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
 )
+if [ "${1:-}" = "--ship" ]; then
+  packages+=(
+    dpkg-dev file                      # cpack -G DEB and its dpkg-shlibdeps
+    desktop-file-utils appstream       # validators of the desktop entry and the AppStream file
+    groff-base gzip                    # the manual pages' check
+    g++-mingw-w64-x86-64-posix         # the Windows check
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,33 @@
+# The packages: a Debian package on Linux (cpack -G DEB), an NSIS installer on Windows.
+set(CPACK_PACKAGE_NAME tq310-test)
+set(CPACK_PACKAGE_VENDOR Kelvora)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service and configuration tool for the TQ310 knitting-machine controller")
+set(CPACK_PACKAGE_DESCRIPTION
+  "tq310-test reads, edits and writes the parameters and menu texts of the TQ310 controller of
+knitting machines over its USB-serial programmer adapter, commits them to the controller's
+EEPROM only when a read-back matches, keeps them in parameter files, compiles the configuration
+file for the controller's USB key, and diagnoses the machine's inputs and outputs.
+tq310-sim is a simulated controller on a pseudo-terminal, for training and trials.")
+set(TQ_PACKAGE_CONTACT "tq310-test maintainers <tq310-test@localhost>" CACHE STRING
+  "Maintainer of the packages: name and e-mail address")
+set(CPACK_PACKAGE_CONTACT "${TQ_PACKAGE_CONTACT}")
+# The programs are built with debugging information; the packages carry them without.
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  set(CPACK_GENERATOR NSIS)
+  set(CPACK_PACKAGE_INSTALL_DIRECTORY "tq310-test")
+  set(CPACK_NSIS_DISPLAY_NAME "Test per TQ310")
+  set(CPACK_NSIS_PACKAGE_NAME "Test per TQ310 ${PROJECT_VERSION}")
+  set(CPACK_NSIS_MUI_FINISHPAGE_RUN tq310-test.exe)
+  set(CPACK_PACKAGE_EXECUTABLES tq310-test "Test per TQ310")
+  set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+  # The libraries the programs need, from the binaries themselves (dpkg-shlibdeps).
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+
+include(CPack)

@@ -1,0 +1,105 @@
+// Why a real serial line did not open, as the user is told. The system gives one error for a
+// port in use and for a port the user may not open; the second needs another remedy (the group
+// dialout), so the two must not be confused. The port is a real pseudo-terminal, and the open is
+// tried by a real unprivileged process (nobody, in no group), so the kernel itself refuses it.
+#include <QtTest>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "link/qt_serial_port.h"
+
+namespace {
+
+// Opens the location in a child process that runs as the user nobody; what the child was told.
+QString openAsNobody(const QString& location)
+{
+    const passwd* nobody = getpwnam("nobody");
+    if (!nobody)
+        return QStringLiteral("no user nobody");
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+            _exit(3);
+        tq::QtSerialPort port;
+        port.setSystemLocation(location);
+        QString error;
+        const QByteArray said = port.open(&error) ? QByteArray("opened") : error.toUtf8();
+        const bool written = ::write(pipeFds[1], said.constData(), size_t(said.size())) == said.size();
+        _exit(written ? 0 : 4);
+    }
+    ::close(pipeFds[1]);
+    QByteArray said;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, n);
+    ::close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return QStringLiteral("child failed with status %1").arg(status);
+    return QString::fromUtf8(said);
+}
+
+}  // namespace
+
+class PortOpenErrorsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void permissionOrBusy_data()
+    {
+        QTest::addColumn<QString>("groupName");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("heldByAnother");
+        QTest::addColumn<QString>("said");
+
+        const QString busy = QString::fromUtf8("la porta è occupata da un altro programma o non è accessibile");
+        QTest::newRow("a device of the group dialout") << "dialout" << 0660 << false
+            << QString::fromUtf8("permesso negato: la porta appartiene al gruppo dialout, di cui l'utente non fa "
+                                 "parte (sudo usermod -aG dialout $USER, poi uscire e rientrare nella sessione)");
+        QTest::newRow("a device of the group root") << "root" << 0600 << false
+            << QString::fromUtf8("permesso negato: la porta appartiene al gruppo root, di cui l'utente non fa "
+                                 "parte (sudo usermod -aG root $USER, poi uscire e rientrare nella sessione)");
+        QTest::newRow("in use by another program") << "dialout" << 0666 << true << busy;
+    }
+
+    void permissionOrBusy()
+    {
+        QFETCH(QString, groupName);
+        QFETCH(int, mode);
+        QFETCH(bool, heldByAnother);
+        QFETCH(QString, said);
+        if (geteuid() != 0)
+            QSKIP("needs root, to give the device to a group and open it as another user");
+
+        // The test holds the master side of the pseudo-terminal; the slave is the port.
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        const QString slave = QString::fromLocal8Bit(ptsname(master));
+        const ::group* owner = getgrnam(groupName.toLocal8Bit().constData());
+        QVERIFY(owner);
+        QVERIFY(chown(ptsname(master), 0, owner->gr_gid) == 0);
+        QVERIFY(chmod(ptsname(master), mode_t(mode)) == 0);
+
+        tq::QtSerialPort other;
+        other.setSystemLocation(slave);
+        QString error;
+        QVERIFY(!heldByAnother || other.open(&error));
+
+        QCOMPARE(openAsNobody(slave), said);
+        other.close();
+        ::close(master);
+    }
+};
+
+QTEST_GUILESS_MAIN(PortOpenErrorsTest)
+#include "port_open_errors_test.moc"
