@@ -2,12 +2,14 @@
 
 #include <cstdio>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 #include "app/Form1.h"
 #include "app/command_line.h"
+
+#ifdef Q_OS_WIN
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 namespace {
 
