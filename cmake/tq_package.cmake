@@ -3,11 +3,14 @@ set(CPACK_PACKAGE_NAME tq310-test)
 set(CPACK_PACKAGE_VENDOR Kelvora)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service and configuration tool for the TQ310 knitting-machine controller")
 set(CPACK_PACKAGE_DESCRIPTION
-  "tq310-test reads, edits and writes the parameters and menu texts of the TQ310 controller of
-knitting machines over its USB-serial programmer adapter, commits them to the controller's
-EEPROM only when a read-back matches, keeps them in parameter files, compiles the configuration
-file for the controller's USB key, and diagnoses the machine's inputs and outputs.
-tq310-sim is a simulated controller on a pseudo-terminal, for training and trials.")
+  "tq310-test reads, edits and writes the parameters and menu texts of the
+TQ310 controller of knitting machines over its USB-serial programmer adapter,
+commits them to the controller's EEPROM only when a read-back matches, keeps
+them in parameter files, compiles the configuration file for the controller's
+USB key, and diagnoses the machine's inputs and outputs.
+tq310-cli does the device and file jobs from the command line, for scripts.
+tq310-sim is a simulated controller on a pseudo-terminal, for training and
+trials.")
 set(TQ_PACKAGE_CONTACT "tq310-test maintainers <tq310-test@localhost>" CACHE STRING
   "Maintainer of the packages: name and e-mail address")
 set(CPACK_PACKAGE_CONTACT "${TQ_PACKAGE_CONTACT}")
