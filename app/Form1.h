@@ -12,6 +12,7 @@
 #include "link/commands.h"
 #include "link/engine_host.h"
 #include "link/port_discovery.h"
+#include "link/port_opener.h"
 #include "link/receive_engine.h"
 #include "link/terminal.h"
 #include "app/prog1.h"
@@ -30,10 +31,6 @@ class QPushButton;
 
 namespace tq {
 
-namespace sim {
-class ControllerModel;
-}
-
 class Form1 : public QMainWindow, public EngineHost {
     Q_OBJECT
 public:
@@ -49,7 +46,6 @@ public:
     void setLabel1(const std::string& caption) override;
     void setLabel4(const std::string& caption) override;
     void enableParUsb() override;
-    void MascPro(std::uint8_t a) override;
     void conta() override;
 
     // The working copy's CRC caption, Label5.
@@ -122,10 +118,10 @@ public:
     void SetMainControlsEnabled(bool enable);
     void BuildNoAnswerText();
 
-    bool isConnected() const { return m_port != nullptr; }
+    bool isConnected() const { return port() != nullptr; }
     // What a sender acts on. Only while connected: every sender is disabled otherwise.
     LinkContext link();
-    SerialPort* port() const { return m_port.get(); }
+    SerialPort* port() const { return m_opener ? m_opener->port() : nullptr; }
     ReceiveEngine& engine() { return *m_engine; }
     // Timer1's handler: one tick of the receive engine, then Text1 follows the terminal text.
     void Timer1_Timer();
@@ -151,11 +147,9 @@ public:
     // Where the chooser's list and the ports come from: the system and the simulated
     // controller by default. Tests put in their own before Form_Load (or before IniPorta, which
     // loads the chooser when Form_Load did not): a discoverer listing a PortEntry whose location
-    // is a pseudo-terminal opens the real serial backend on it; an opener returning a scripted
+    // is a pseudo-terminal opens the real serial backend on it; a backend returning a scripted
     // port takes the place of the line. IniPorta calls setPortNumber(PortNumber), then open.
-    using PortDiscoverer = std::function<PortDiscovery()>;
-    using PortOpener = std::function<std::unique_ptr<SerialPort>(const PortEntry* listed)>;
-    void setPortBackends(PortDiscoverer discover, PortOpener open);
+    void setPortBackends(PortDiscoverer discover, PortBackend open);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -172,13 +166,11 @@ private:
     void disableDeviceControls();
     bool openPort(QString* error);
     void closePort();
-    std::unique_ptr<SerialPort> openSystemPort(const PortEntry* listed);
 
     PortDiscoverer m_discover;
-    PortOpener m_openPort;
-    std::unique_ptr<SerialPort> m_port;
-    // The in-process simulated controller, kept for the session like a machine on the bench.
-    std::shared_ptr<sim::ControllerModel> m_simulatedController;
+    PortBackend m_backend;
+    // Made with the chooser, from its list; it holds the open port.
+    std::unique_ptr<PortOpener> m_opener;
     std::unique_ptr<ReceiveEngine> m_engine;
     std::unique_ptr<ui::TerminalView> m_terminalView;
     std::unique_ptr<cerca> m_cerca;
@@ -239,7 +231,9 @@ public:
 
     // ---- diagnostics ----
     // The panel keys, the device and memory debugging buttons and CIngressi act through the
-    // senders of commands.h; MascPro and conta (above) run the production simulation in InpOut.
+    // senders of commands.h. MascPro starts (1) or steps (0) the production simulation through
+    // the senders and the window InpOut, where conta (above) draws every course.
+    void MascPro(std::uint8_t a);
     // "Controllo uscite TQ310": opens the output test Form2 and shows "Seleziona uscite".
     void TetUscite_Click();
     // The simulation window and the output test window, created on first use and kept.

@@ -50,26 +50,25 @@ void Form1::TetUscite_Click()
     Form2& window = outputTestWindow();
     window.layOut();
     ui::openSecondary(&window, this);
-    m_module.ReceiveMode = Terminal;
+    stopOutputTest(m_module);
     m_terminal.set("Seleziona uscite");
     syncTerminal();
 }
 
 void Form1::MascPro(std::uint8_t a)
 {
-    setTimerInterval(interval::Simulation);
-    m_module.ReceiveMode = SimStep;
+    // Without a port (the line was lost while the window was open) only the window changes:
+    // nothing can answer, and the timer stands still.
     if (a != 1) {
-        if (m_port)
-            sendByte(*m_port, cmd::SimulationStep);
+        if (isConnected())
+            requestSimulationStep(link());
         return;
     }
     m_module.RowDirection = resetDirection(m_module.FileParams);
     InpOut& window = simulationWindow();
     window.clearRows();
-    if (m_port)
-        sendByte(*m_port, cmd::SimulationReset);
-    m_module.RowCounter = 0;
+    if (isConnected())
+        startSimulation(link());
     ui::openSecondary(&window, this);
 }
 
@@ -81,14 +80,16 @@ void Form1::conta()
 InpOut& Form1::simulationWindow()
 {
     if (!m_inpOut)
-        m_inpOut = std::make_unique<InpOut>(m_module, *this);
+        m_inpOut = std::make_unique<InpOut>(m_module, [this] { MascPro(0); }, [this] { MascPro(1); });
     return *inpOut();
 }
 
 Form2& Form1::outputTestWindow()
 {
     if (!m_form2)
-        m_form2 = std::make_unique<Form2>(m_module);
+        m_form2 = std::make_unique<Form2>(
+            m_module, [this](const std::array<std::uint8_t, 3>& outputs) { startOutputTest(m_module, outputs); },
+            [this] { stopOutputTest(m_module); });
     return *form2();
 }
 

@@ -13,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "link/qt_serial_port.h"
 #include "sim/simulated_port.h"
 #include "ui/message_box.h"
 #include "ui/secondary_window.h"
@@ -31,11 +30,6 @@ namespace {
 constexpr const char* kCaption = "Test per TQ310  Vers. 12.13B  By Kelvora";
 constexpr const char* kNotConnected = " Nessuna connessione ";
 constexpr const char* kDefaultFileName = "Dati di default";
-
-std::string connectedCaption(std::uint8_t port)
-{
-    return "Connesso a Com." + std::to_string(port) + " ,9600,N,8,1";
-}
 
 void enableMenu(QMenu* menu, bool enable)
 {
@@ -59,7 +53,6 @@ void Form1::installLink()
     initPictures();
     m_engine = std::make_unique<ReceiveEngine>(m_module, *this);
     m_terminalView = std::make_unique<ui::TerminalView>(Text1, m_terminal);
-    m_openPort = [this](const PortEntry* listed) { return openSystemPort(listed); };
 
     const struct { QPushButton* button; const char* picture; const char* name; } pictures[] = {
         {Command3, ":/pictures/up_arrow.svg", "Tasto freccia su"},
@@ -81,11 +74,11 @@ void Form1::installLink()
     connect(prog, &QAction::triggered, this, &Form1::prog_Click);
 }
 
-void Form1::setPortBackends(PortDiscoverer discover, PortOpener open)
+void Form1::setPortBackends(PortDiscoverer discover, PortBackend open)
 {
     m_discover = std::move(discover);
     if (open)
-        m_openPort = std::move(open);
+        m_backend = std::move(open);
 }
 
 void Form1::Form_Load()
@@ -120,6 +113,8 @@ void Form1::ensureChooser()
     connect(m_cerca.get(), &cerca::portChosen, this, &Form1::onPortChosen);
     connect(m_cerca.get(), &cerca::withoutConnection, this, &Form1::IniPorta);
     connect(m_cerca.get(), &cerca::unloaded, this, &Form1::onChooserUnloaded);
+    m_opener = std::make_unique<PortOpener>(m_cerca->entries(), sim::simulatedControllerLine(), m_backend);
+    m_opener->setLostHandler([this](const QString& reason) { onDeviceLost(reason); });
 }
 
 void Form1::IniPorta()
@@ -142,8 +137,7 @@ void Form1::IniPorta()
             return;
         }
         // Nothing stays half-open: the port object is gone, and the tool works unconnected.
-        const std::string text = " Impossibile aprire la porta Com." + std::to_string(m_module.PortNumber) + " : "
-            + error.toLatin1().toStdString() + " ";
+        const std::string text = openFailedText(m_module.PortNumber, error);
         m_module.PortNumber = 0;
         ui::MsgBox(this, text, ui::MessageIcon::Critical, ui::kErrorTitle);
     }
@@ -174,8 +168,8 @@ void Form1::SetMainControlsEnabled(bool enable)
 
 LinkContext Form1::link()
 {
-    Q_ASSERT(m_port);
-    return LinkContext{m_module, *m_port, *this};
+    Q_ASSERT(port());
+    return LinkContext{m_module, *port(), *this};
 }
 
 void Form1::Timer1_Timer()
@@ -212,41 +206,20 @@ void Form1::prog_Click()
     ui::openSecondary(m_prog1.get(), this);
 }
 
-std::unique_ptr<SerialPort> Form1::openSystemPort(const PortEntry* listed)
-{
-    if (listed && listed->kind == PortEntry::Kind::Simulated) {
-        if (!m_simulatedController)
-            m_simulatedController = std::make_shared<sim::ControllerModel>();
-        return sim::makeSimulatedPort(nullptr, m_simulatedController);
-    }
-    return std::make_unique<QtSerialPort>(m_cerca->entries());
-}
-
 bool Form1::openPort(QString* error)
 {
     closePort();
-    const std::uint8_t number = m_module.PortNumber;
-    std::unique_ptr<SerialPort> port = m_openPort(findPort(m_cerca->entries(), number));
-    port->setPortNumber(number);
-    if (!port->open(error))
+    if (!m_opener->open(m_module.PortNumber, error))
         return false;
-    // Queued: a port that finds itself lost inside a write must not be destroyed under it.
-    SerialPort* raw = port.get();
-    connect(raw, &SerialPort::deviceLost, this, [this, raw](const QString& reason) {
-        if (m_port.get() == raw)
-            onDeviceLost(reason);
-    }, Qt::QueuedConnection);
-    m_port = std::move(port);
-    m_engine->setPort(m_port.get());
+    m_engine->setPort(port());
     return true;
 }
 
 void Form1::closePort()
 {
     m_engine->setPort(nullptr);
-    if (m_port)
-        m_port->close();
-    m_port.reset();
+    if (m_opener)
+        m_opener->close();
 }
 
 void Form1::onDeviceLost(const QString& reason)
@@ -258,8 +231,7 @@ void Form1::onDeviceLost(const QString& reason)
     Label8->setText(QString::fromLatin1(kNotConnected));
     disableDeviceControls();
     syncTerminal();
-    const std::string text = " Connessione persa con la porta Com." + std::to_string(number) + " : "
-        + reason.toLatin1().toStdString() + " ";
+    const std::string text = connectionLostText(number, reason);
     ui::MsgBox(this, text, ui::MessageIcon::Critical, ui::kErrorTitle);
 }
 

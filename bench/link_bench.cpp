@@ -10,6 +10,7 @@
 #include <ctime>
 #include <fstream>
 
+#include "link/commands.h"
 #include "link/receive_engine.h"
 #include "params/list_view.h"
 #include "support/scripted_port.h"
@@ -26,7 +27,6 @@ public:
     void setLabel1(const std::string&) override {}
     void setLabel4(const std::string&) override {}
     void enableParUsb() override {}
-    void MascPro(std::uint8_t) override {}
     void conta() override {}
     tq::TerminalText text;
 
@@ -50,26 +50,49 @@ std::string answerFor(int mode)
     return {};
 }
 
-// Modes 5, 6 and 7 take two ticks per cycle (request, reply); the figure is for the pair.
+// The sender that puts the engine in `mode`, as a window does. Memory stepping is sequential,
+// so that the mode stays.
+void enter(int mode, const tq::LinkContext& c)
+{
+    switch (mode) {
+    case tq::Terminal: tq::stopOutputTest(c.m); break;
+    case tq::ParamRead: tq::sendReadBack(c, false); break;
+    case tq::MenuRead: tq::sendMenuListRequest(c); break;
+    case tq::SimStep: tq::requestSimulationStep(c); break;
+    case tq::PhaseRead: tq::sendPhaseRequest(c); break;
+    case tq::InputPoll: tq::startInputPolling(c); break;
+    case tq::OutputTest: tq::startOutputTest(c.m, {0x81, 0x01, 0x80}); break;
+    case tq::MemoryStep: tq::startMemoryStep(c, true); break;
+    }
+}
+
+// Modes 5, 6 and 7 take two ticks per cycle (request, reply); the figure is for the pair. Modes
+// 1, 2 and 4 end in another mode: their figure includes the sender that enters them again.
 void BM_Tick(benchmark::State& state)
 {
     const int mode = static_cast<int>(state.range(0));
     tq::Module1 m;
     m.NoAnswerText = tq::BuildNoAnswerText();
-    m.RowCounter = 6;  // the simulation draws without asking for the next row
     BenchHost host(m);
     tq::test::ScriptedPort port;
     tq::ReceiveEngine engine(m, host);
     engine.setPort(&port);
-    const std::string answer = answerFor(mode);
+    const tq::LinkContext link{m, port, host};
+    enter(mode, link);
+    m.RowCounter = 6;  // the simulation draws without asking for the next row
+    // Input polling and the output test start on a reply tick: one before the loop, so that each
+    // iteration is a request and a reply.
+    if (mode == tq::InputPoll || mode == tq::OutputTest)
+        engine.tick();
     const bool twoTicks = mode >= tq::InputPoll;
+    const bool leavesMode = mode == tq::ParamRead || mode == tq::MenuRead || mode == tq::PhaseRead;
+    const std::string answer = answerFor(mode);
+    port.clearSent();
     for (auto _ : state) {
-        m.ReceiveMode = static_cast<std::uint8_t>(mode);
-        m.ChipToBuffer = 0;
-        if (twoTicks) {
-            m.PhaseToggle = mode == tq::MemoryStep ? 0 : -1;
+        if (leavesMode)
+            enter(mode, link);
+        if (twoTicks)
             engine.tick();
-        }
         port.feed(answer);
         engine.tick();
         port.clearSent();

@@ -62,15 +62,13 @@ void cerca::List1_Click(QListWidgetItem* item)
 {
     if (!item)
         return;
-    const std::string name = item->data(Qt::UserRole).toByteArray().toStdString();
-    const std::optional<std::uint8_t> number = portNumberFromEntry(name);
-    if (!number) {
-        ui::MsgBox(this, " Numero di porta non valido (oltre 255): " + name + " ", ui::MessageIcon::Critical,
-                   ui::kErrorTitle);
+    const PortPick pick = pickPort(item->data(Qt::UserRole).toByteArray().toStdString());
+    if (!pick.refusal.empty()) {
+        ui::MsgBox(this, pick.refusal, ui::MessageIcon::Critical, ui::kErrorTitle);
         return;
     }
     hide();
-    emit portChosen(*number);
+    emit portChosen(pick.number);
 }
 
 void cerca::Command2_Click()

@@ -1,5 +1,6 @@
 #include "link/commands.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace tq {
@@ -119,6 +120,32 @@ void startMemoryStep(const LinkContext& ctx, bool sequential)
 void stopMemoryStep(const LinkContext& ctx)
 {
     ctx.m.SeqReadActive = 0;
+}
+
+void startSimulation(const LinkContext& ctx)
+{
+    ctx.host.setTimerInterval(interval::Simulation);
+    ctx.m.ReceiveMode = SimStep;
+    sendByte(ctx.port, cmd::SimulationReset);
+    ctx.m.RowCounter = 0;
+}
+
+void requestSimulationStep(const LinkContext& ctx)
+{
+    ctx.host.setTimerInterval(interval::Simulation);
+    ctx.m.ReceiveMode = SimStep;
+    sendByte(ctx.port, cmd::SimulationStep);
+}
+
+void startOutputTest(Module1& m, const std::array<std::uint8_t, 3>& outputs)
+{
+    m.ReceiveMode = OutputTest;
+    std::copy(outputs.begin(), outputs.end(), m.OutputBytes.begin());
+}
+
+void stopOutputTest(Module1& m)
+{
+    m.ReceiveMode = Terminal;
 }
 
 }  // namespace tq

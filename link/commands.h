@@ -1,8 +1,12 @@
 #pragma once
-// The controller's command vocabulary and the senders of the main window's menu items and
-// buttons. Every sender runs its steps in the order the controller and the receive engine rely
-// on (the mode and the timer are set around the write exactly as listed), writes at most one
-// command and never waits: the answer is taken by the receive engine on a later tick.
+// The controller's command vocabulary and the senders: the only code outside the receive engine
+// that moves it (its mode, its toggles, Timer1's interval). Every sender runs its steps in the
+// order the controller and the engine rely on (the mode and the timer are set around the write
+// exactly as listed), writes at most one command and never waits: the answer is taken by the
+// engine on a later tick. A window or a program without one calls them the same way.
+
+#include <array>
+#include <cstdint>
 
 #include "link/engine_host.h"
 #include "link/serial_port.h"
@@ -97,5 +101,20 @@ void sendMemoryAddress(const LinkContext& ctx, MemoryAddress address);
 void startMemoryStep(const LinkContext& ctx, bool sequential);
 // Command24 "OFF": the byte in progress is completed, then the engine returns to mode 0.
 void stopMemoryStep(const LinkContext& ctx);
+
+// Command14 "Produci" and "RESET" of the simulation window: the controller starts the loaded
+// knit again ("R") and answers with its first course; the engine then takes one course a tick
+// (mode 3, every 50 ms) and asks for the next itself until RowCounter reaches 6.
+void startSimulation(const LinkContext& ctx);
+// "CONTEGGIO" of the simulation window, and the engine after each of the first courses: "S".
+void requestSimulationStep(const LinkContext& ctx);
+
+// The output test of Form2: from now on the engine sends "!" and OutputBytes[0..4] every second
+// tick. outputs are the three bytes of the ticked boxes (OutputBytes[0..2]). Needs no port:
+// it only sets what the engine sends, also while the line is lost.
+void startOutputTest(Module1& m, const std::array<std::uint8_t, 3>& outputs);
+// Form2 closing, and opening (nothing is sent until a box changes): the engine returns to the
+// terminal; OutputBytes keeps the last pattern.
+void stopOutputTest(Module1& m);
 
 }  // namespace tq

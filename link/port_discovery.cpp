@@ -20,16 +20,6 @@ std::string withComNumber(const char* what, std::uint8_t number)
     return std::string(what) + " (COM" + std::to_string(number) + ")";
 }
 
-// The lowest port number that no entry has taken yet, or 0 when all are.
-std::uint8_t nextFreeNumber(const std::vector<PortEntry>& entries, unsigned& from)
-{
-    for (; from <= kMaxPort; ++from) {
-        if (!findPort(entries, static_cast<std::uint8_t>(from)))
-            return static_cast<std::uint8_t>(from++);
-    }
-    return 0;
-}
-
 QString joined(const QStringList& parts)
 {
     QStringList kept;
@@ -73,16 +63,12 @@ PortDiscovery GetSerialPortNames()
         found.entries.push_back(std::move(e));
     }
 
-    unsigned from = 1;
     for (const QSerialPortInfo* info : unnumbered) {
-        PortEntry e;
-        e.number = nextFreeNumber(found.entries, from);
-        if (e.number == 0)
+        const std::uint8_t number = freePortNumber(found.entries);
+        if (number == 0)
             return found;
-        e.name = withComNumber("Porta seriale", e.number);
-        e.detail = joined({info->systemLocation(), info->description(), info->manufacturer()});
-        e.location = info->systemLocation();
-        found.entries.push_back(std::move(e));
+        found.entries.push_back(serialDeviceEntry(
+            number, info->systemLocation(), joined({info->systemLocation(), info->description(), info->manufacturer()})));
     }
 
     const QDir aliases(portAliasFolder());
@@ -92,7 +78,7 @@ PortDiscovery GetSerialPortNames()
         if (!link.isSymLink())
             continue;
         PortEntry e;
-        e.number = nextFreeNumber(found.entries, from);
+        e.number = freePortNumber(found.entries);
         if (e.number == 0)
             return found;
         e.kind = PortEntry::Kind::Alias;
@@ -102,14 +88,9 @@ PortDiscovery GetSerialPortNames()
         found.entries.push_back(std::move(e));
     }
 
-    PortEntry sim;
-    sim.number = nextFreeNumber(found.entries, from);
-    if (sim.number == 0)
-        return found;
-    sim.kind = PortEntry::Kind::Simulated;
-    sim.name = withComNumber("Controllore simulato", sim.number);
-    sim.detail = QString::fromUtf8("simulatore interno del controllore, senza cavo");
-    found.entries.push_back(std::move(sim));
+    const std::uint8_t simulated = freePortNumber(found.entries);
+    if (simulated != 0)
+        found.entries.push_back(simulatedControllerEntry(simulated));
     return found;
 }
 
@@ -142,11 +123,46 @@ std::optional<std::uint8_t> portNumberFromEntry(std::string_view name)
     return static_cast<std::uint8_t>(n);
 }
 
+PortPick pickPort(std::string_view name)
+{
+    if (const std::optional<std::uint8_t> number = portNumberFromEntry(name))
+        return {*number, {}};
+    return {0, " Numero di porta non valido (oltre 255): " + std::string(name) + " "};
+}
+
 const PortEntry* findPort(const std::vector<PortEntry>& entries, std::uint8_t number)
 {
     const auto it = std::find_if(entries.begin(), entries.end(),
                                  [number](const PortEntry& e) { return e.number == number; });
     return it == entries.end() ? nullptr : &*it;
+}
+
+std::uint8_t freePortNumber(const std::vector<PortEntry>& entries)
+{
+    for (unsigned n = 1; n <= kMaxPort; ++n)
+        if (!findPort(entries, static_cast<std::uint8_t>(n)))
+            return static_cast<std::uint8_t>(n);
+    return 0;
+}
+
+PortEntry serialDeviceEntry(std::uint8_t number, const QString& location, const QString& detail)
+{
+    PortEntry e;
+    e.name = withComNumber("Porta seriale", number);
+    e.detail = detail;
+    e.location = location;
+    e.number = number;
+    return e;
+}
+
+PortEntry simulatedControllerEntry(std::uint8_t number)
+{
+    PortEntry e;
+    e.kind = PortEntry::Kind::Simulated;
+    e.name = withComNumber("Controllore simulato", number);
+    e.detail = QString::fromUtf8("simulatore interno del controllore, senza cavo");
+    e.number = number;
+    return e;
 }
 
 }  // namespace tq

@@ -41,7 +41,24 @@ PortDiscovery GetSerialPortNames();
 // in 1..255 either.
 std::optional<std::uint8_t> portNumberFromEntry(std::string_view name);
 
+// What picking an entry gives: the port number its name yields by the digit rule (0: no
+// connection), or, when the digits give none, the chooser's refusal
+// " Numero di porta non valido (oltre 255): <name> " and number 0.
+struct PortPick {
+    std::uint8_t number = 0;
+    std::string refusal;
+};
+PortPick pickPort(std::string_view name);
+
 // The entry that owns a port number, or nullptr.
 const PortEntry* findPort(const std::vector<PortEntry>& entries, std::uint8_t number);
+
+// The lowest port number no entry owns, or 0 when all 255 are taken.
+std::uint8_t freePortNumber(const std::vector<PortEntry>& entries);
+
+// The entries that discovery numbers itself: "Porta seriale (COM<n>)" for a serial device at
+// location (its path and adapter in the detail), and "Controllore simulato (COM<n>)".
+PortEntry serialDeviceEntry(std::uint8_t number, const QString& location, const QString& detail);
+PortEntry simulatedControllerEntry(std::uint8_t number);
 
 }  // namespace tq

@@ -145,7 +145,7 @@ void ReceiveEngine::simStepTick()
         m_m.RowBuffer[i] = byteAt(s, i);
     // The next row is requested before this one is drawn.
     if (m_m.RowCounter < 6)
-        m_host.MascPro(0);
+        requestSimulationStep(LinkContext{m_m, *m_port, m_host});
     m_host.conta();
 }
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <utility>
 
 #include "ui/twips.h"
 
@@ -35,7 +36,8 @@ constexpr qreal kSmallestPointSize = 7;
 
 }  // namespace
 
-Form2::Form2(Module1& m) : QWidget(nullptr, Qt::Window), m_m(m)
+Form2::Form2(Module1& m, OutputsChanged outputsChanged, std::function<void()> closed)
+    : QWidget(nullptr, Qt::Window), m_m(m), m_outputsChanged(std::move(outputsChanged)), m_closed(std::move(closed))
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -96,7 +98,8 @@ void Form2::layOut()
 
 void Form2::setAll(bool ticked)
 {
-    m_m.ReceiveMode = OutputTest;
+    // The output test runs before the first box changes, as it does for a click on one box.
+    updatePattern();
     for (int i = 0; i < m_usable; ++i)
         Check1[i]->setChecked(ticked);
     updatePattern();
@@ -104,20 +107,20 @@ void Form2::setAll(bool ticked)
 
 void Form2::updatePattern()
 {
-    m_m.ReceiveMode = OutputTest;
     OutputBoxFlags ticked{};
     OutputBoxFlags usable{};
     for (int i = 0; i < kOutputBoxes; ++i) {
         ticked[i] = Check1[i]->isChecked();
         usable[i] = i < m_usable;
     }
-    const auto pattern = outputPattern(ticked, usable);
-    std::copy(pattern.begin(), pattern.end(), m_m.OutputBytes.begin());
+    if (m_outputsChanged)
+        m_outputsChanged(outputPattern(ticked, usable));
 }
 
 void Form2::closeEvent(QCloseEvent* event)
 {
-    m_m.ReceiveMode = Terminal;
+    if (m_closed)
+        m_closed();
     event->accept();
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <tuple>
+#include <utility>
 
 #include "ui/fonts.h"
 
@@ -33,7 +34,8 @@ const QColor kShades[2] = {QColor(0xFF, 0xFF, 0xFF), QColor(0xE4, 0xE8, 0xF0)};
 
 }  // namespace
 
-InpOut::InpOut(Module1& m, EngineHost& host) : QWidget(nullptr, Qt::Window), m_m(m), m_host(host)
+InpOut::InpOut(Module1& m, std::function<void()> nextCourse, std::function<void()> restart)
+    : QWidget(nullptr, Qt::Window), m_m(m), m_nextCourse(std::move(nextCourse)), m_restart(std::move(restart))
 {
     setObjectName(QStringLiteral("InpOut"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -86,8 +88,14 @@ InpOut::InpOut(Module1& m, EngineHost& host) : QWidget(nullptr, Qt::Window), m_m
     Command1->setObjectName(QStringLiteral("Command1"));
     Command2 = new QPushButton(QString::fromLatin1(kReset), this);
     Command2->setObjectName(QStringLiteral("Command2"));
-    connect(Command1, &QPushButton::clicked, this, [this] { m_host.MascPro(0); });
-    connect(Command2, &QPushButton::clicked, this, [this] { m_host.MascPro(1); });
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        if (m_nextCourse)
+            m_nextCourse();
+    });
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        if (m_restart)
+            m_restart();
+    });
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Command1);

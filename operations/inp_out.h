@@ -2,13 +2,14 @@
 // InpOut "Test per Input e Output": the production simulation's window. Ten rows of 32 marks, the
 // newest course at the bottom, four lines between the groups of eight positions, "CONTEGGIO"
 // (one more course) and "RESET" (start again from the first course). A secondary window: it has
-// no Qt parent, its opener disables the main window (ui::openSecondary).
+// no Qt parent, its opener disables the main window (ui::openSecondary). Its buttons ask the
+// main window, which asks the link; the engine calls conta for every course that comes.
 
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
-#include "link/engine_host.h"
 #include "operations/simulation_rows.h"
 #include "params/module1.h"
 
@@ -21,7 +22,8 @@ namespace tq {
 class InpOut : public QWidget {
     Q_OBJECT
 public:
-    InpOut(Module1& m, EngineHost& host);
+    // nextCourse runs on "CONTEGGIO", restart on "RESET" (MascPro 0 and 1 of the main window).
+    InpOut(Module1& m, std::function<void()> nextCourse, std::function<void()> restart);
 
     // Label1(0) to Label1(9) := the empty text.
     void clearRows();
@@ -40,7 +42,8 @@ private:
     void showRows();
 
     Module1& m_m;
-    EngineHost& m_host;
+    std::function<void()> m_nextCourse;
+    std::function<void()> m_restart;
     SimulationRows m_rows;
 };
 

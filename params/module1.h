@@ -40,7 +40,7 @@ struct Module1 {
     std::uint8_t PortNumber = 0;    // 0: no connection
     std::string NoAnswerText;
 
-    std::uint8_t ReceiveMode = Terminal;
+    std::uint8_t ReceiveMode{Terminal};
     std::uint8_t ChipToBuffer = 0;  // 1: the next completed read-back copies into the working copy
     std::int16_t PhaseToggle = 0;   // request/reply alternation of modes 5, 6, 7 (0 or -1)
     std::int16_t SeqReadActive = 0; // -1: memory stepping goes on

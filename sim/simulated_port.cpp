@@ -97,4 +97,14 @@ std::unique_ptr<SerialPort> makeSimulatedPort(QObject* parent, std::shared_ptr<C
     return std::make_unique<SimulatedPort>(parent, SimulatedPort::Clock{}, std::move(controller));
 }
 
+std::function<std::unique_ptr<SerialPort>()> simulatedControllerLine()
+{
+    auto controller = std::make_shared<std::shared_ptr<ControllerModel>>();
+    return [controller] {
+        if (!*controller)
+            *controller = std::make_shared<ControllerModel>();
+        return makeSimulatedPort(nullptr, *controller);
+    };
+}
+
 }  // namespace tq::sim

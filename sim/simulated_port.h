@@ -55,4 +55,9 @@ QString lineDroppedText();
 std::unique_ptr<SerialPort> makeSimulatedPort(QObject* parent = nullptr,
                                               std::shared_ptr<ControllerModel> controller = {});
 
+// The line the port opener opens for "Controllore simulato" (link/port_opener.h): every port it
+// makes reaches one controller, made at the first open and kept for as long as the maker lives,
+// so that its EEPROM survives a reconnection as a machine's survives a pulled cable.
+std::function<std::unique_ptr<SerialPort>()> simulatedControllerLine();
+
 }  // namespace tq::sim

@@ -12,7 +12,6 @@
 #include "link/cerca.h"
 #include "operations/form2.h"
 #include "operations/inp_out.h"
-#include "support/fake_host.h"
 
 class SystemTextsTest : public QObject {
     Q_OBJECT
@@ -23,9 +22,8 @@ private slots:
         tq::cerca chooser([] { return tq::PortDiscovery{}; });
         tq::prog1 programmer;
         tq::Module1 m;
-        tq::test::FakeHost host;
-        tq::InpOut simulation(m, host);
-        tq::Form2 outputs(m);
+        tq::InpOut simulation(m, {}, {});
+        tq::Form2 outputs(m, {}, {});
         form.setPortBackends([] { return tq::PortDiscovery{}; }, {});
         form.Form_Load();
         form.IniPorta();  // no port chosen: the unconnected state

@@ -20,6 +20,7 @@ struct Rig : test::ScriptedPort {
         m.ReceiveMode = 9;
         m.SeqReadActive = 5;
         m.ChipToBuffer = 7;
+        m.RowCounter = 9;
         host.log = &events;
         host.text.set("earlier text");
         feed("waiting");
@@ -33,12 +34,18 @@ struct Rig : test::ScriptedPort {
         events.push_back(state());
         ScriptedPort::write(bytes);
     }
-    // What the sender left: the mode, the terminal, and sequential reading and the copy to the
-    // working copy when it changed them (daltq310 leaves a pending copy for the next read-back).
+    // What the sender left: the mode, the terminal, and sequential reading, the copy to the
+    // working copy, the course count and the output pattern when it changed them (daltq310
+    // leaves a pending copy for the next read-back).
     std::string left() const
     {
+        std::string outputs;
+        for (std::uint8_t b : m.OutputBytes)
+            outputs += b ? std::to_string(b) + "," : "0,";
         return "left " + state() + (m.SeqReadActive != 5 ? " seq:" + std::to_string(m.SeqReadActive) : "") +
-               (m.ChipToBuffer != 7 ? " copy:" + std::to_string(m.ChipToBuffer) : "");
+               (m.ChipToBuffer != 7 ? " copy:" + std::to_string(m.ChipToBuffer) : "") +
+               (m.RowCounter != 9 ? " rows:" + std::to_string(m.RowCounter) : "") +
+               (outputs != "0,0,0,0,0,0," ? " out:" + outputs : "");
     }
     Module1 m;
     test::FakeHost host;
@@ -51,6 +58,8 @@ TEST(Commands, EachSenderRunsItsStepsInOrder)
     auto address = [](MemoryAddress a) -> Send { return [a](const LinkContext& c) { sendMemoryAddress(c, a); }; };
     auto readBack = [](bool copy) -> Send { return [copy](const LinkContext& c) { sendReadBack(c, copy); }; };
     auto step = [](bool on) -> Send { return [on](const LinkContext& c) { startMemoryStep(c, on); }; };
+    auto outputs = [](const LinkContext& c) { startOutputTest(c.m, {0x81, 0x01, 0x80}); };
+    auto noOutputs = [](const LinkContext& c) { stopOutputTest(c.m); };
     const struct { const char* name; Send send; std::vector<std::string> events; } cases[] = {
         {"daltq310", readBack(false), {"take", "timer:200", "mode:1 cleared", "write:H", "left mode:1 cleared"}},
         {"ChipBuffer", readBack(true),
@@ -75,6 +84,10 @@ TEST(Commands, EachSenderRunsItsStepsInOrder)
         {"Passo", step(false), {"left mode:7 seq:0"}},
         {"ON", step(true), {"left mode:7 seq:-1"}},
         {"OFF", stopMemoryStep, {"left mode:9 seq:0"}},
+        {"Produci", startSimulation, {"timer:50", "mode:3", "write:R", "left mode:3 rows:0"}},
+        {"CONTEGGIO", requestSimulationStep, {"timer:50", "mode:3", "write:S", "left mode:3"}},
+        {"output test", outputs, {"left mode:6 out:129,1,128,0,0,0,"}},
+        {"output test closed", noOutputs, {"left mode:0"}},
     };
     for (const auto& c : cases) {
         Rig r;

@@ -223,7 +223,7 @@ TEST_F(EngineTest, SimStepTakesRowsOf4To12Bytes)
 {
     m.RowCounter = 5;
     EXPECT_EQ(tick(SimStep, "\x01\x02\x03"), Log{});
-    EXPECT_EQ(tick(SimStep, "\x04"), (Log{"take", "MascPro:0", "conta"}));  // the next row asked first
+    EXPECT_EQ(tick(SimStep, "\x04"), (Log{"take", "timer:50", "write:S", "conta"}));  // the next row asked first
     EXPECT_EQ(m.RowBuffer[3], 4);
     m.RowCounter = 6;
     EXPECT_EQ(tick(SimStep, std::string(12, '\x09')), (Log{"take", "conta"}));  // no further request

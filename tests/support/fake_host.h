@@ -25,7 +25,6 @@ public:
     void setLabel1(const std::string& caption) override { label1 = caption; note("Label1:" + caption); }
     void setLabel4(const std::string& caption) override { label4 = caption; note("Label4:" + caption); }
     void enableParUsb() override { parUsbEnabled = true; note("ParUsb"); }
-    void MascPro(std::uint8_t a) override { note("MascPro:" + std::to_string(a)); }
     void conta() override { note("conta"); }
     // What the terminal held shows that the notification came after all the engine's text.
     void menuTextsTaken(bool recordTaken) override

@@ -1,0 +1,94 @@
+#pragma once
+// Opening the line to the controller, for the main window and for programs without one. The
+// lines are the chooser's list (GetSerialPortNames, built once per run). A line is named by the
+// port number that picking its entry gives, or by a LOCATION as a user types it:
+//   "sim"                  the simulated controller inside the program ("Controllore simulato");
+//   a link name ("banco")  that link in the folder of port aliases ("Collegamento");
+//   a device path          the entry that opens the same device (/dev/ttyUSB0, an alias's
+//                          /dev/pts/4), or else one more "Porta seriale" numbered as the chooser
+//                          numbers its lines (a simulator's pseudo-terminal, /dev/pts/4).
+// Either way the same entry gives the same port number, backend, messages and fallbacks:
+//
+//   PortOpener opener(GetSerialPortNames().entries, sim::simulatedControllerLine());
+//   const PortPick pick = opener.resolve(QStringLiteral("/dev/pts/4"));  // or a chooser's number
+//   QString error;
+//   if (pick.number != 0 && !opener.open(pick.number, &error))
+//       report(openFailedText(pick.number, error));
+//   opener.setLostHandler([&](const QString& reason) { report(connectionLostText(pick.number, reason)); });
+//   engine.setPort(opener.port());  // and setPort(nullptr) when the line closes or is lost
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/port_discovery.h"
+#include "link/serial_port.h"
+
+namespace tq {
+
+// Where the chooser's list comes from (GetSerialPortNames when empty).
+using PortDiscoverer = std::function<PortDiscovery()>;
+// The line that opens for a listed entry (nullptr: a number no entry owns). The opener then sets
+// the port number and opens it.
+using PortBackend = std::function<std::unique_ptr<SerialPort>(const PortEntry* listed)>;
+// A new line to the simulated controller, made by sim/ (the core's link knows no simulator).
+using SimulatedLine = std::function<std::unique_ptr<SerialPort>()>;
+
+// The LOCATION of the simulated controller.
+inline constexpr const char* kSimulatedLocation = "sim";
+
+class PortOpener {
+public:
+    // The default backend opens the simulated entry through `simulated` (without one it does not
+    // open) and every other number on the real serial port, at the entry's location or, for a
+    // number no entry owns, at "COM<n>". Tests pass a backend of their own.
+    PortOpener(std::vector<PortEntry> entries, SimulatedLine simulated, PortBackend backend = {});
+    ~PortOpener();
+    PortOpener(const PortOpener&) = delete;
+    PortOpener& operator=(const PortOpener&) = delete;
+
+    // The chooser's list, with the lines resolve added.
+    const std::vector<PortEntry>& entries() const { return m_entries; }
+
+    // What picking the entry that LOCATION names gives (see above); number 0 when all 255
+    // numbers are taken and the location is not listed.
+    PortPick resolve(const QString& location);
+
+    // Closes the line that is open, then opens the one numbered `number` at 9600 8N1. On failure
+    // returns false with the reason in the user's words, and nothing stays open.
+    bool open(std::uint8_t number, QString* error);
+    // The open line, or nullptr.
+    SerialPort* port() const { return m_port.get(); }
+    void close();
+
+    // Runs once when the open line goes away (adapter pulled, read or write error, far end
+    // closed), from the event loop and never inside a call on the port, after the opener has
+    // closed it: port() is then nullptr.
+    void setLostHandler(std::function<void(const QString& reason)> lost) { m_lost = std::move(lost); }
+
+private:
+    const PortEntry* find(const QString& location) const;
+    std::unique_ptr<SerialPort> systemPort(const PortEntry* listed) const;
+
+    std::vector<PortEntry> m_entries;
+    SimulatedLine m_simulated;
+    PortBackend m_backend;
+    std::unique_ptr<SerialPort> m_port;
+    std::function<void(const QString&)> m_lost;
+    // Receives the ports' loss reports: a report still queued when the opener goes is dropped.
+    QObject m_reports;
+};
+
+// "Connesso a Com.9 ,9600,N,8,1": the caption of the connected state.
+std::string connectedCaption(std::uint8_t number);
+// " Impossibile aprire la porta Com.9 : la porta non esiste ": a line that did not open.
+std::string openFailedText(std::uint8_t number, const QString& error);
+// " Connessione persa con la porta Com.9 : errore di lettura ": a line that went away.
+std::string connectionLostText(std::uint8_t number, const QString& reason);
+
+}  // namespace tq
