@@ -25,9 +25,7 @@ public:
     void setLabel4(const std::string& caption) override { m_label4 = caption; }
     // The USB compiler is a command of its own here, always available.
     void enableParUsb() override {}
-    // The console never starts the production simulation (mode 3), so the engine never asks
-    // for a step or a course.
-    void MascPro(std::uint8_t) override {}
+    // The console never starts the production simulation (mode 3), so no course is drawn.
     void conta() override {}
 
     const std::string& label4() const { return m_label4; }  // the device CRC caption
