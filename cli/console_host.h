@@ -8,6 +8,7 @@
 #include <string>
 
 #include "link/engine_host.h"
+#include "params/list_view.h"
 #include "params/module1.h"
 
 namespace tq::cli {
@@ -19,24 +20,20 @@ public:
     TerminalText& terminal() override { return m_terminal; }
     void setTimerInterval(int ms) override { m_timer.setInterval(ms); }
     // Recomputes ChannelCount and the working copy's CRC, as the window's refresh does.
-    void ListInit() override;
+    void ListInit() override { tq::ListInit(m_m); }
     // The file caption (" Dati recuperati dal TQ310") has no place on the console.
     void setLabel1(const std::string&) override {}
-    void setLabel4(const std::string& caption) override { m_label4 = caption; }
+    // The device CRC: the commands print it from the record itself.
+    void setLabel4(const std::string&) override {}
     // The USB compiler is a command of its own here, always available.
     void enableParUsb() override {}
     // The console never starts the production simulation (mode 3), so no course is drawn.
     void conta() override {}
 
-    const std::string& label4() const { return m_label4; }  // the device CRC caption
-    const std::string& label5() const { return m_label5; }  // the working copy's CRC caption
-
 private:
     Module1& m_m;
     QTimer& m_timer;
     TerminalText m_terminal;
-    std::string m_label4;
-    std::string m_label5;
 };
 
 }  // namespace tq::cli

@@ -12,18 +12,19 @@ int lineTimeMs(int bytes)
     return (bytes * kBitsPerByte * 1000 + kBaud - 1) / kBaud;
 }
 
-DeviceSession::DeviceSession(Module1& m, std::unique_ptr<SerialPort> port)
-    : m_m(m), m_port(std::move(port)), m_host(m, m_timer), m_engine(m, m_host)
+DeviceSession::DeviceSession(Module1& m, std::unique_ptr<PortOpener> opener, std::uint8_t number)
+    : m_m(m), m_opener(std::move(opener)), m_host(m, m_timer), m_engine(m, m_host)
 {
     m_m.NoAnswerText = BuildNoAnswerText();
-    // A lost line is only noted here: the port is not touched inside its own report, and the
-    // wait that is running (or the next one) ends with LineLost.
-    connect(m_port.get(), &SerialPort::deviceLost, this, [this](const QString& reason) {
-        if (!m_lost)
-            m_lostReason = reason;
-        m_lost = true;
+    // The opener reports a lost line from the event loop, after it closed it: the engine lets
+    // go of it, and the wait that is running (or the next one) ends with LineLost.
+    m_opener->setLostHandler([this, number](const QString& reason) {
+        m_lostText = connectionLostText(number, reason);
+        m_engine.setPort(nullptr);
+        if (m_waiting)
+            m_waiting->quit();
     });
-    m_engine.setPort(m_port.get());
+    m_engine.setPort(m_opener->port());
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(interval::Start);
     m_timer.start();
@@ -35,12 +36,12 @@ DeviceSession::~DeviceSession()
     m_engine.setPort(nullptr);
     // A request the engine wrote in the last tick (at most "!" and five bytes) is still in the
     // port's buffer: it leaves while the loop runs, before the close would drop it.
-    if (!m_lost) {
+    if (m_opener->port()) {
         QEventLoop loop;
         QTimer::singleShot(lineTimeMs(6) + 1, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    m_port->close();
+    m_opener->close();
 }
 
 DeviceSession::Outcome DeviceSession::carry(int bytes)
@@ -53,7 +54,7 @@ DeviceSession::Outcome DeviceSession::carry(int bytes)
 
 DeviceSession::Outcome DeviceSession::waitFor(const std::function<bool()>& done, const std::function<long()>& progress)
 {
-    if (m_lost)
+    if (!m_opener->port())
         return Outcome::LineLost;
     QEventLoop loop;
     Outcome outcome = Outcome::Done;
@@ -65,8 +66,6 @@ DeviceSession::Outcome DeviceSession::waitFor(const std::function<bool()>& done,
     };
     const QMetaObject::Connection tick = connect(&m_timer, &QTimer::timeout, &loop, [&] {
         m_engine.tick();
-        if (m_lost)
-            return finish(Outcome::LineLost);
         if (done())
             return finish(Outcome::Done);
         if (progress) {
@@ -77,12 +76,11 @@ DeviceSession::Outcome DeviceSession::waitFor(const std::function<bool()>& done,
                 finish(Outcome::NoAnswer);
         }
     });
-    const QMetaObject::Connection lost =
-        connect(m_port.get(), &SerialPort::deviceLost, &loop, [&finish] { finish(Outcome::LineLost); });
+    m_waiting = &loop;
     loop.exec();
+    m_waiting = nullptr;
     disconnect(tick);
-    disconnect(lost);
-    return outcome;
+    return m_opener->port() ? outcome : Outcome::LineLost;
 }
 
 }  // namespace tq::cli

@@ -1,9 +1,9 @@
 #pragma once
-// One connection of tq310-cli to a controller: the open port, the receive engine with the
-// console's host, and the QTimer that ticks the engine as Timer1 does in the main window
-// (running from the moment the port is open, 100 ms until a sender sets its interval). The jobs
-// call the window's senders on link() and then wait: the event loop runs, the timer ticks the
-// engine, and the wait ends when the job's condition holds.
+// One connection of tq310-cli to a controller: the line the port opener opened, the receive
+// engine with the console's host, and the QTimer that ticks the engine as Timer1 does in the
+// main window (running from the moment the port is open, 100 ms until a sender sets its
+// interval). The jobs call the window's senders on link() and then wait: the event loop runs,
+// the timer ticks the engine, and the wait ends when the job's condition holds.
 //
 // The window waits for ever; the console gives up after kPatienceTicks ticks in a row without
 // progress: 2 s for each answer of a read-back (200 ms ticks), 0.6 s for the input status
@@ -18,7 +18,10 @@
 
 #include "cli/console_host.h"
 #include "link/commands.h"
+#include "link/port_opener.h"
 #include "link/receive_engine.h"
+
+class QEventLoop;
 
 namespace tq::cli {
 
@@ -29,14 +32,15 @@ class DeviceSession : public QObject {
 public:
     enum class Outcome { Done, NoAnswer, LineLost };
 
-    // port is open; the session closes it when it ends.
-    DeviceSession(Module1& m, std::unique_ptr<SerialPort> port);
+    // The opener's line is open as port number `number`; the session closes it when it ends.
+    DeviceSession(Module1& m, std::unique_ptr<PortOpener> opener, std::uint8_t number);
     ~DeviceSession() override;
 
-    LinkContext link() { return LinkContext{m_m, *m_port, m_host}; }
+    LinkContext link() { return LinkContext{m_m, *m_opener->port(), m_host}; }
     Module1& module() { return m_m; }
     ConsoleHost& host() { return m_host; }
-    SerialPort& port() { return *m_port; }
+    // The open line; nullptr once it was lost.
+    SerialPort* port() const { return m_opener->port(); }
     int timerInterval() const { return m_timer.interval(); }
 
     // Runs the engine until done() holds (checked after every tick). progress() is any count
@@ -49,17 +53,18 @@ public:
     // next step: the window's user cannot click faster than that either.
     Outcome carry(int bytes);
 
-    // Why the line was lost (the backend's words), once waitFor or carry said LineLost.
-    const QString& lostReason() const { return m_lostReason; }
+    // The window's report of the lost line (" Connessione persa con la porta Com.1 : ... "),
+    // once waitFor or carry said LineLost.
+    const std::string& lostText() const { return m_lostText; }
 
 private:
     Module1& m_m;
-    std::unique_ptr<SerialPort> m_port;
+    std::unique_ptr<PortOpener> m_opener;
     QTimer m_timer;
     ConsoleHost m_host;
     ReceiveEngine m_engine;
-    QString m_lostReason;
-    bool m_lost = false;
+    QEventLoop* m_waiting = nullptr;  // the wait that is running
+    std::string m_lostText;
 };
 
 // The line time of `bytes` at 9600 baud with 10 bits a byte, in ms, rounded up.

@@ -31,10 +31,10 @@ int runInputs(const Request& request, Output& out)
 {
     const QString command = QStringLiteral("inputs");
     Module1 m;
-    std::unique_ptr<SerialPort> port = openLine(request.port, command, out);
-    if (!port)
+    const std::unique_ptr<DeviceSession> line = openSession(m, request.port, command, out);
+    if (!line)
         return LineFailed;
-    DeviceSession session(m, std::move(port));
+    DeviceSession& session = *line;
     const TerminalText& text1 = session.host().terminal();
 
     startInputPolling(session.link());

@@ -1,38 +1,30 @@
 #include "cli/job_support.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include "cli/exit_status.h"
 #include "files/param_file.h"
-#include "link/port_aliases.h"
-#include "link/qt_serial_port.h"
+#include "link/port_discovery.h"
 #include "params/list_view.h"
 #include "sim/simulated_port.h"
 
 namespace tq::cli {
 
-std::unique_ptr<SerialPort> openLine(const QString& location, const QString& command, Output& out)
+std::unique_ptr<DeviceSession> openSession(Module1& m, const QString& location, const QString& command, Output& out)
 {
-    std::unique_ptr<SerialPort> port;
-    if (location == QLatin1String("sim")) {
-        port = sim::makeSimulatedPort();
-    } else {
-        // A link of that name in the folder of port aliases, otherwise a name the system gives
-        // its port (/dev/ttyUSB0, ttyUSB0, COM3).
-        const QFileInfo alias(QDir(portAliasFolder()).filePath(location));
-        auto serial = std::make_unique<QtSerialPort>();
-        serial->setSystemLocation(!location.contains(QLatin1Char('/')) && alias.isSymLink() ? alias.absoluteFilePath()
-                                                                                             : location);
-        port = std::move(serial);
-    }
-    QString error;
-    if (!port->open(&error)) {
-        fail(LineFailed, QStringLiteral("cannot open %1: %2").arg(location, error),
-             QJsonObject{{QStringLiteral("command"), command}, {QStringLiteral("port"), location}}, out);
+    const QJsonObject result{{QStringLiteral("command"), command}, {QStringLiteral("port"), location}};
+    auto opener = std::make_unique<PortOpener>(GetSerialPortNames().entries, sim::simulatedControllerLine());
+    const PortPick pick = opener->resolve(location);
+    if (pick.number == 0) {
+        const QString why = pick.refusal.empty() ? QStringLiteral("no port number is left for %1").arg(location)
+                                                 : systemText(pick.refusal);
+        fail(LineFailed, why, result, out);
         return nullptr;
     }
-    return port;
+    QString error;
+    if (!opener->open(pick.number, &error)) {
+        fail(LineFailed, systemText(openFailedText(pick.number, error)), result, out);
+        return nullptr;
+    }
+    return std::make_unique<DeviceSession>(m, std::move(opener), pick.number);
 }
 
 bool openParamFile(Module1& m, const QString& path, const QString& command, Output& out)
@@ -50,7 +42,7 @@ int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const QSt
 {
     QJsonObject result{{QStringLiteral("command"), command}};
     if (outcome == DeviceSession::Outcome::LineLost)
-        return fail(LineFailed, QStringLiteral("the line was lost: %1").arg(session.lostReason()), result, out);
+        return fail(LineFailed, systemText(session.lostText()), result, out);
 
     int awaited = 1;
     switch (session.module().ReceiveMode) {
@@ -58,7 +50,7 @@ int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const QSt
     case MenuRead: awaited = kMenuAnswerMinBytes; break;
     default: break;
     }
-    const int received = session.port().bytesWaiting();
+    const int received = session.port()->bytesWaiting();
     result.insert(QStringLiteral("awaited"), awaited);
     result.insert(QStringLiteral("received"), received);
     return fail(NoAnswer,

@@ -13,8 +13,10 @@
 
 namespace tq::cli {
 
-// The open line, or nullptr after printing why it did not open (the caller exits LineFailed).
-std::unique_ptr<SerialPort> openLine(const QString& location, const QString& command, Output& out);
+// The line LOCATION names, opened as the window opens the chooser's entry for it, in a session
+// on m; nullptr after printing the window's message of why it did not open (the caller exits
+// LineFailed).
+std::unique_ptr<DeviceSession> openSession(Module1& m, const QString& location, const QString& command, Output& out);
 
 // Opens a parameter file into the working copy and refreshes the list as "apri file" does.
 // On a refusal prints the window's message and returns false (the caller exits FileRefused).

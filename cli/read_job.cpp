@@ -25,10 +25,10 @@ int runRead(const Request& request, Output& out)
     const QString command = QStringLiteral("read");
     const QString& path = request.files[0];
     Module1 m;
-    std::unique_ptr<SerialPort> port = openLine(request.port, command, out);
-    if (!port)
+    const std::unique_ptr<DeviceSession> line = openSession(m, request.port, command, out);
+    if (!line)
         return LineFailed;
-    DeviceSession session(m, std::move(port));
+    DeviceSession& session = *line;
 
     // The window's own way to make the controller's values the working copy: the read-back
     // started by ChipBuffer copies them once the menu texts are in.

@@ -77,10 +77,10 @@ int runWrite(const Request& request, Output& out)
     Module1 m;
     if (!openParamFile(m, path, command, out))
         return FileRefused;
-    std::unique_ptr<SerialPort> port = openLine(request.port, command, out);
-    if (!port)
+    const std::unique_ptr<DeviceSession> line = openSession(m, request.port, command, out);
+    if (!line)
         return LineFailed;
-    DeviceSession session(m, std::move(port));
+    DeviceSession& session = *line;
 
     out.progress(QStringLiteral("writing %1 into %2").arg(path, request.port));
     writeWorkingCopy(session.link(), {});
