@@ -7,10 +7,16 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
 #include <ctime>
 #include <fstream>
 
+#include "allocation_counter.h"
 #include "link/commands.h"
+#include "link/qt_serial_port.h"
 #include "link/receive_engine.h"
 #include "params/list_view.h"
 #include "support/scripted_port.h"
@@ -99,6 +105,72 @@ void BM_Tick(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Tick)->DenseRange(0, 7)->ArgName("mode");
+
+// What a terminal-mode tick costs when the controller's text has piled up on the real serial
+// backend (QSerialPort on a pseudo-terminal): the 96 bytes of a 100 ms tick at 9600 baud, 64 KiB,
+// and the 1.5 MB that a flood leaves between two ticks. The text is kept near its bound, so every
+// tick trims as a long session does. Allocations are counted over the tick alone: each buffer
+// allocated on the way from the port to the terminal's text is one more copy of the bytes.
+void BM_TerminalArrival(benchmark::State& state)
+{
+    const auto arrival = static_cast<std::size_t>(state.range(0));
+    int master = -1, slave = -1;
+    char slaveName[256] = {};
+    if (openpty(&master, &slave, slaveName, nullptr, nullptr) != 0) {
+        state.SkipWithError("no pseudo-terminal");
+        return;
+    }
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    tq::QtSerialPort port;
+    port.setSystemLocation(QString::fromLatin1(slaveName));
+    if (!port.open(nullptr)) {
+        state.SkipWithError("the pseudo-terminal does not open");
+        return;
+    }
+    tq::Module1 m;
+    m.ReceiveMode = tq::Terminal;
+    BenchHost host(m);
+    tq::ReceiveEngine engine(m, host);
+    engine.setPort(&port);
+
+    std::string lines;
+    for (unsigned n = 0; lines.size() < arrival; ++n)
+        lines += "AH= " + std::to_string(1000 + n % 9000) + " DH = 41 : A  ........................\r\n";
+    lines.resize(arrival);
+    while (host.text.text().size() + lines.size() <= host.text.bound() * 7 / 8)
+        host.text.append(lines);
+
+    bench::Allocations total;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // The bytes reach the port's buffer through the event loop, as they do between two ticks.
+        std::size_t written = 0;
+        while (port.bytesWaiting() < static_cast<int>(arrival)) {
+            if (written < arrival) {
+                const ssize_t n = ::write(master, lines.data() + written, lines.size() - written);
+                if (n > 0)
+                    written += static_cast<std::size_t>(n);
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
+        bench::startCountingAllocations();
+        state.ResumeTiming();
+        engine.tick();
+        state.PauseTiming();
+        const bench::Allocations a = bench::stopCountingAllocations();
+        total.count += a.count;
+        total.bytes += a.bytes;
+        state.ResumeTiming();
+    }
+    const auto ticks = static_cast<double>(state.iterations());
+    state.counters["allocations_per_tick"] = static_cast<double>(total.count) / ticks;
+    state.counters["allocated_bytes_per_byte"] = static_cast<double>(total.bytes) / ticks / static_cast<double>(arrival);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(arrival));
+    port.close();
+    ::close(slave);
+    ::close(master);
+}
+BENCHMARK(BM_TerminalArrival)->Arg(96)->Arg(64 * 1024)->Arg(1536 * 1000)->ArgName("bytes")->Unit(benchmark::kMicrosecond);
 
 // CPU time of this thread, in ms: the other processes of a busy machine do not count.
 double threadMilliseconds()
