@@ -98,6 +98,12 @@ std::string QtSerialPort::takeAll()
     return std::string(all.constData(), static_cast<std::size_t>(all.size()));
 }
 
+void QtSerialPort::take(char* into, std::size_t size)
+{
+    if (m_port.isOpen())
+        m_port.read(into, static_cast<qint64>(size));
+}
+
 void QtSerialPort::discardAll()
 {
     if (!m_port.isOpen())

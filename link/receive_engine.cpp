@@ -70,7 +70,10 @@ void ReceiveEngine::tick()
 
 void ReceiveEngine::terminalTick()
 {
-    m_host.terminal().append(m_port->takeAll());
+    // From the port's buffer straight into the text; bytes that arrive meanwhile are taken too.
+    TerminalText& text = m_host.terminal();
+    for (int waiting; (waiting = m_port->bytesWaiting()) > 0;)
+        text.appendFrom(static_cast<std::size_t>(waiting), [this](char* into, std::size_t n) { m_port->take(into, n); });
 }
 
 void ReceiveEngine::paramReadTick()

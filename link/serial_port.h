@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,6 +31,9 @@ public:
     virtual int bytesWaiting() = 0;
     // Everything received so far, as one byte string; empties the receive buffer.
     virtual std::string takeAll() = 0;
+    // Moves the oldest `size` received bytes (at most bytesWaiting()) into `into`, straight from
+    // the receive buffer; the others stay waiting.
+    virtual void take(char* into, std::size_t size) = 0;
     // Empties the receive buffer ("set the waiting-byte count to 0").
     virtual void discardAll() = 0;
 

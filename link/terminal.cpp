@@ -31,32 +31,45 @@ void TerminalText::replace(std::string_view text)
 
 void TerminalText::append(std::string_view text)
 {
-    if (text.empty())
-        return;
-    if (m_text.size() + text.size() <= m_bound) {
-        m_text.append(text);
-        return;
+    appendFrom(text.size(), [&text](char* into, std::size_t n) {
+        text.copy(into, n);
+        text.remove_prefix(n);
+    });
+}
+
+TerminalText::Room TerminalText::makeRoom(std::size_t arriving)
+{
+    if (arriving == 0)
+        return {};
+    const std::size_t kept = m_text.size();
+    if (kept + arriving > m_bound) {
+        // Dropping down to three quarters of the bound spreads the cost of the move over at least
+        // a quarter of the bound of later appends. The move is made in place.
+        const std::size_t keep = m_bound * 3 / 4;
+        const std::size_t need = kept + arriving - keep;
+        if (need > kept) {
+            // The arrival alone passes three quarters of the bound: its last part replaces all.
+            replace({});
+            m_text.resize(keep);
+            return {0, keep, arriving - keep};
+        }
+        const std::size_t lineFeed = m_text.find('\n', need - 1);
+        if (lineFeed == std::string::npos) {
+            // No line start to cut at: the text is replaced by its own end and the arrival.
+            m_text.erase(0, need);
+            ++m_generation;
+            m_droppedBytes = 0;
+            m_droppedLines = 0;
+        } else {
+            const std::size_t drop = lineFeed + 1;
+            m_droppedLines += static_cast<std::uint64_t>(std::count(m_text.begin(), m_text.begin() + drop, '\n'));
+            m_droppedBytes += drop;
+            m_text.erase(0, drop);
+        }
     }
-    // Dropping down to three quarters of the bound spreads the cost of the move over at least a
-    // quarter of the bound of later appends.
-    const std::size_t keep = m_bound * 3 / 4;
-    const std::size_t need = m_text.size() + text.size() - keep;
-    if (need > m_text.size()) {
-        const std::string joined = m_text + std::string(text);
-        set(std::string_view(joined).substr(joined.size() - keep));
-        return;
-    }
-    const std::size_t lineFeed = m_text.find('\n', need - 1);
-    if (lineFeed == std::string::npos) {
-        const std::string joined = m_text.substr(need) + std::string(text);
-        set(joined);
-        return;
-    }
-    const std::size_t drop = lineFeed + 1;
-    m_droppedLines += static_cast<std::uint64_t>(std::count(m_text.begin(), m_text.begin() + drop, '\n'));
-    m_droppedBytes += drop;
-    m_text.erase(0, drop);
-    m_text.append(text);
+    const std::size_t at = m_text.size();
+    m_text.resize(at + arriving);
+    return {at, arriving, 0};
 }
 
 }  // namespace tq

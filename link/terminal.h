@@ -20,6 +20,23 @@ public:
     void clear();
     void set(std::string_view text);
     void append(std::string_view text);
+    // The same as append() of `size` bytes, which take(into, count) writes in order, in one call
+    // or several, straight into the text: a port's bytes reach the text with no copy on the way.
+    // Bytes the trim drops at once (an arrival larger than three quarters of the bound) are
+    // taken into the text's own storage and overwritten.
+    template <class Take>
+    void appendFrom(std::size_t size, Take take)
+    {
+        const Room room = makeRoom(size);
+        char* into = m_text.data() + room.at;
+        for (std::size_t left = room.dropped; left > 0;) {
+            const std::size_t n = left < room.size ? left : room.size;
+            take(into, n);
+            left -= n;
+        }
+        if (room.size > 0)
+            take(into, room.size);
+    }
     const std::string& text() const { return m_text; }
     std::size_t bound() const { return m_bound; }
 
@@ -33,6 +50,14 @@ public:
     std::uint64_t endPosition() const { return m_droppedBytes + m_text.size(); }
 
 private:
+    // Where the last `size` bytes of an arrival go, after the trim it calls for; the `dropped`
+    // bytes before them are not kept.
+    struct Room {
+        std::size_t at = 0;
+        std::size_t size = 0;
+        std::size_t dropped = 0;
+    };
+    Room makeRoom(std::size_t arriving);
     void replace(std::string_view text);
 
     std::string m_text;

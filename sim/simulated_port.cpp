@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <chrono>
 
 namespace tq::sim {
@@ -83,6 +84,15 @@ std::string SimulatedPort::takeAll()
         return {};
     m_received += m_line.takeArrived(m_clock());
     return std::exchange(m_received, {});
+}
+
+void SimulatedPort::take(char* into, std::size_t size)
+{
+    if (!lineAlive())
+        return;
+    size = std::min(size, m_received.size());
+    m_received.copy(into, size);
+    m_received.erase(0, size);
 }
 
 void SimulatedPort::discardAll()

@@ -33,6 +33,7 @@ public:
     void write(std::string_view bytes) override;
     int bytesWaiting() override;
     std::string takeAll() override;
+    void take(char* into, std::size_t size) override;
     void discardAll() override;
 
     // The controller at the other end: its memories and its fault modes. Switching it to

@@ -244,6 +244,18 @@ TEST_F(EngineTest, TerminalAppendsEverythingAndOtherModesDoNothing)
     EXPECT_EQ(host.text.text(), received);
 }
 
+TEST_F(EngineTest, TerminalTakesAFloodWhole)
+{
+    // More than the terminal holds arrives between two ticks: all of it leaves the port, and the
+    // terminal keeps its end.
+    std::string flood(400 * 1024, ' ');
+    for (std::size_t i = 0; i < flood.size(); ++i)
+        flood[i] = static_cast<char>('a' + i % 26);
+    tick(Terminal, flood);
+    EXPECT_EQ(port.incoming, "");
+    EXPECT_EQ(host.text.text(), flood.substr(flood.size() - host.text.bound() * 3 / 4));
+}
+
 TEST(MemoryAddress, ReadsADecimalNumberRoundedAndClipped)
 {
     const struct { const char* text; int value; } cases[] = {

@@ -45,6 +45,51 @@ private slots:
         QCOMPARE(t.text(), std::string(75, 'c'));
         QCOMPARE(shown(), text());
     }
+
+    // Bytes taken straight from a port land as an append of them would, and every byte of the
+    // arrival is taken, no more: a byte left behind would stay waiting on the port for ever.
+    void anArrivalTakenFromAPortLandsAsAnAppend()
+    {
+        std::string lines;  // nine lines of ten bytes
+        for (int i = 1; i <= 9; ++i)
+            lines += "riga 000" + std::to_string(i) + "\n";
+        std::string counting(300, ' ');
+        for (std::size_t i = 0; i < counting.size(); ++i)
+            counting[i] = static_cast<char>('0' + i % 10);
+        const struct {
+            const char* what;
+            std::string before, arrival, after;
+            bool replaced;
+            std::uint64_t droppedBytes, droppedLines;
+        } cases[] = {
+            {"fits", "ab", "cd\r\n", "abcd\r\n", false, 0, 0},
+            {"fills the bound exactly", lines, "0123456789", lines + "0123456789", false, 0, 0},
+            {"trims whole lines", lines, "0123456789ABCDEFGHI\n", lines.substr(40) + "0123456789ABCDEFGHI\n", false, 40, 4},
+            {"no line start to cut at", std::string(90, 'a'), std::string(20, 'b'),
+             std::string(55, 'a') + std::string(20, 'b'), true, 0, 0},
+            {"larger than three quarters of the bound", lines, counting.substr(0, 80), counting.substr(5, 75), true, 0, 0},
+            {"larger than the bound", lines, counting, counting.substr(225), true, 0, 0},
+        };
+        for (const auto& c : cases) {
+            TerminalText viaPort(100), viaAppend(100);
+            viaPort.set(c.before);
+            viaAppend.set(c.before);
+            const std::uint64_t generation = viaPort.generation();
+            std::size_t taken = 0;
+            viaPort.appendFrom(c.arrival.size(), [&](char* into, std::size_t n) {
+                QVERIFY2(taken + n <= c.arrival.size(), c.what);
+                c.arrival.copy(into, n, taken);
+                taken += n;
+            });
+            viaAppend.append(c.arrival);
+            QVERIFY2(taken == c.arrival.size(), c.what);
+            QVERIFY2(viaPort.text() == c.after, c.what);
+            QVERIFY2(viaAppend.text() == c.after, c.what);
+            QVERIFY2((viaPort.generation() != generation) == c.replaced, c.what);
+            QVERIFY2(viaPort.droppedBytes() == c.droppedBytes && viaPort.droppedLines() == c.droppedLines, c.what);
+            QVERIFY2(viaAppend.generation() == viaPort.generation() && viaAppend.droppedBytes() == c.droppedBytes, c.what);
+        }
+    }
 };
 
 QTEST_MAIN(TerminalTest)

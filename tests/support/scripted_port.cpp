@@ -1,5 +1,7 @@
 #include "support/scripted_port.h"
 
+#include <algorithm>
+
 namespace tq::test {
 
 bool ScriptedPort::open(QString* error)
@@ -25,6 +27,14 @@ std::string ScriptedPort::takeAll()
     std::string all;
     all.swap(incoming);
     return all;
+}
+
+void ScriptedPort::take(char* into, std::size_t size)
+{
+    events.emplace_back("take");
+    size = std::min(size, incoming.size());
+    incoming.copy(into, size);
+    incoming.erase(0, size);
 }
 
 void ScriptedPort::discardAll()

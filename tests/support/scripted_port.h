@@ -20,6 +20,7 @@ public:
     void write(std::string_view bytes) override;
     int bytesWaiting() override { return static_cast<int>(incoming.size()); }
     std::string takeAll() override;
+    void take(char* into, std::size_t size) override;
     void discardAll() override;
 
     // The test's side.
