@@ -128,7 +128,6 @@ void BM_TerminalArrival(benchmark::State& state)
         return;
     }
     tq::Module1 m;
-    m.ReceiveMode = tq::Terminal;
     BenchHost host(m);
     tq::ReceiveEngine engine(m, host);
     engine.setPort(&port);
