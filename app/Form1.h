@@ -113,6 +113,10 @@ public:
     // ---- device link: start-up, connection, receive engine ----
     // Start-up: hides and disables this window and opens the port chooser.
     void Form_Load();
+    // Start-up on a line named on the command line (--port): a device path, a link name of the
+    // folder of port aliases, or "sim". The same as picking its entry in the chooser, which stays
+    // closed: the same port number, states, messages and fallbacks. Empty: Form_Load().
+    void Form_Load(const QString& location);
     // Opens the port numbered PortNumber (connected state) or takes the unconnected state.
     void IniPorta();
     void SetMainControlsEnabled(bool enable);
@@ -158,6 +162,8 @@ private:
     void connetti_Click();
     void disconnetti_Click();
     void prog_Click();
+    // The first steps of every start: this window hidden and disabled, the chooser loaded.
+    void loadHidden();
     void ensureChooser();
     void onPortChosen(std::uint8_t number);
     void onChooserUnloaded();

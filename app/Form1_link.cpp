@@ -83,15 +83,36 @@ void Form1::setPortBackends(PortDiscoverer discover, PortBackend open)
 
 void Form1::Form_Load()
 {
+    loadHidden();
+    showAndFocus(m_cerca.get());
+    BuildNoAnswerText();
+    ParUsb->setEnabled(false);
+    m_cerca->reportDiscoveryError();
+}
+
+void Form1::Form_Load(const QString& location)
+{
+    if (location.isEmpty())
+        return Form_Load();
+    loadHidden();
+    BuildNoAnswerText();
+    ParUsb->setEnabled(false);
+    const PortPick pick = m_opener->resolve(location);
+    if (pick.refusal.empty())
+        return onPortChosen(pick.number);
+    // Refused as the chooser refuses the entry: its message, and the chooser stays open.
+    showAndFocus(m_cerca.get());
+    ui::MsgBox(m_cerca.get(), pick.refusal, ui::MessageIcon::Critical, ui::kErrorTitle);
+    m_cerca->reportDiscoveryError();
+}
+
+void Form1::loadHidden()
+{
     setVisible(false);
     Timer1->stop();
     setWindowTitle(QString::fromLatin1(kCaption));
     setEnabled(false);
     ensureChooser();
-    showAndFocus(m_cerca.get());
-    BuildNoAnswerText();
-    ParUsb->setEnabled(false);
-    m_cerca->reportDiscoveryError();
 }
 
 void Form1::BuildNoAnswerText()

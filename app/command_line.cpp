@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include "link/port_aliases.h"
+
 namespace tq {
 
 namespace {
@@ -49,7 +51,24 @@ CommandLine readCommandLine(const QStringList& arguments)
                                   QStringLiteral("Print these options and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Print the version and exit."));
-    parser.addOptions({help, version});
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Connect to <location> at start instead of opening the port chooser: a "
+                       "device path (/dev/ttyUSB0, COM3), the name of a link in the folder of "
+                       "port aliases (%1), or \"sim\" for the simulated controller. A port that "
+                       "does not open is reported as in the chooser, and the tool works "
+                       "unconnected.")
+            .arg(portAliasFolder()),
+        QStringLiteral("location"));
+    const QCommandLineOption quitAfterRead(
+        QStringLiteral("quit-after-read"),
+        QStringLiteral("Test hook for installation checks, with --port: read the controller's "
+                       "parameters and menu texts as \"Carica parametri  dal TQ310\" does, print "
+                       "the device CRC as the window shows it and exit 0. Message boxes go to standard "
+                       "error instead; "
+                       "exit 1 when the port does not open, 3 when the controller has not "
+                       "answered within 10 seconds."));
+    parser.addOptions({help, version, port, quitAfterRead});
     for (const char* name : kQtOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -70,7 +89,15 @@ CommandLine readCommandLine(const QStringList& arguments)
                                                         QCoreApplication::applicationVersion()));
     if (!parser.positionalArguments().isEmpty())
         return refuse(QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
-    return {};
+    if (parser.isSet(port) && parser.value(port).isEmpty())
+        return refuse(QStringLiteral("--port needs a location."));
+    if (parser.isSet(quitAfterRead) && !parser.isSet(port))
+        return refuse(QStringLiteral("--quit-after-read needs --port."));
+
+    CommandLine result;
+    result.port = parser.value(port);
+    result.quitAfterRead = parser.isSet(quitAfterRead);
+    return result;
 }
 
 }  // namespace tq

@@ -15,6 +15,10 @@ struct CommandLine {
     int exitCode = 0;
     QString out;
     QString err;
+
+    // Without --port the port chooser opens at start.
+    QString port;
+    bool quitAfterRead = false;
 };
 
 // arguments[0] is the program. Needs the application name and version set beforehand.

@@ -2,8 +2,12 @@
 
 #include <cstdio>
 
+#include <optional>
+
 #include "app/Form1.h"
 #include "app/command_line.h"
+#include "app/quit_after_read.h"
+#include "ui/message_box.h"
 
 #ifdef Q_OS_WIN
 #define NOMINMAX
@@ -46,7 +50,12 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("com.kelvora.tq310test"));
     // The program ends when the port chooser is unloaded, not when its last window hides.
     app.setQuitOnLastWindowClosed(false);
+    std::optional<tq::ui::MessageCapture> messages;
+    if (command.quitAfterRead)
+        messages.emplace();
     tq::Form1 form;
-    form.Form_Load();
+    form.Form_Load(command.port);
+    if (command.quitAfterRead)
+        return tq::readAndQuit(form, *messages);
     return app.exec();
 }

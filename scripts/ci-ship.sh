@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # CI, after scripts/test.sh: the Windows check, then the Debian package built, listed, installed
-# on this machine with apt-get, its programs run from where the package put them, and its
-# desktop files validated. The package is removed again at the end.
+# on this machine with apt-get, its programs run from where the package put them (the tool
+# started as its desktop entry starts it, on Qt's offscreen platform, reading the simulated
+# controller), and its desktop files validated. The package is removed again at the end.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$here/build}"
@@ -43,6 +44,13 @@ version=$(sed -n 's/^project(tq310-test VERSION \([0-9.]*\).*/\1/p' "$here/CMake
   || fail "tq310-test --version does not say $version"
 /usr/bin/tq310-sim --help | head -n 1
 /usr/bin/tq310-sim --help | grep -q -- '--eeprom <file>' || fail "tq310-sim --help lists no options"
+# The command of the desktop entry, with the installation check's test hook: it reads the
+# parameters of the simulated controller inside the tool and ends.
+exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/com.kelvora.tq310test.desktop)
+crc=$(cd /tmp && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  $exec_line -platform offscreen --port sim --quit-after-read 2>/dev/null) \
+  || fail "the installed tool did not read the simulated controller (status $?)"
+echo "installed tq310-test, started as \"$exec_line\", read the simulated controller: CRC $crc"
 
 step "desktop entry, AppStream file, manual pages"
 desktop-file-validate /usr/share/applications/com.kelvora.tq310test.desktop

@@ -1,11 +1,17 @@
 // The programs' command lines, run as the user runs them: as processes, with no display at all.
 // A program that touched the window system before reading its options would abort here instead
-// of answering --help; a manual page that lost track of an option, or kept one that is gone,
-// fails the second table.
+// of answering --help; a start on --port is the installation check's, on Qt's offscreen
+// platform, against the simulated controller inside the tool and tq310-sim on a real
+// pseudo-terminal; a manual page that lost track of an option, or kept one that is gone, fails
+// the last table.
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+
+#include <memory>
+
+#include "support/simulator_process.h"
 
 namespace {
 
@@ -16,16 +22,18 @@ struct Run {
 };
 
 // The program started without any window system: no X display, no Wayland, no Qt platform.
-Run run(const QString& program, const QStringList& arguments)
+Run run(const QString& program, const QStringList& arguments, const QString& aliasFolder = {})
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
+    if (!aliasFolder.isEmpty())
+        env.insert(QStringLiteral("TQ310_PORT_ALIASES"), aliasFolder);
     process.setProcessEnvironment(env);
     process.start(program, arguments);
     Run result;
-    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit)
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return result;
     result.exitCode = process.exitCode();
     result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
@@ -64,6 +72,8 @@ class CommandLineTest : public QObject {
 private slots:
     void options_data();
     void options();
+    void startOnPort_data();
+    void startOnPort();
     void manualPages_data();
     void manualPages();
 };
@@ -92,6 +102,61 @@ void CommandLineTest::options_data()
                               << "tq310-test: unexpected argument 'parametri.ini'." + tryHelp;
     QTest::newRow("Qt option without its value") << QStringList{"-style"} << 2 << QString()
                                                  << "tq310-test: Missing value after '-style'." + tryHelp;
+    QTest::newRow("--port without its value") << QStringList{"--port"} << 2 << QString()
+                                              << "tq310-test: Missing value after '--port'." + tryHelp;
+    QTest::newRow("--port empty") << QStringList{"--port="} << 2 << QString()
+                                  << "tq310-test: --port needs a location." + tryHelp;
+    QTest::newRow("--quit-after-read alone") << QStringList{"--quit-after-read"} << 2 << QString()
+                                             << "tq310-test: --quit-after-read needs --port." + tryHelp;
+}
+
+void CommandLineTest::startOnPort_data()
+{
+    QTest::addColumn<QStringList>("simulator");  // tq310-sim's arguments; empty: none runs
+    QTest::addColumn<QString>("location");       // "{slave}": the simulator's pseudo-terminal
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");            // a pattern; empty: nothing at all
+
+    // The factory record's CRC, as Label4 shows it after a read-back.
+    const QString read = QStringLiteral("251-88 Chip \n");
+    QTest::newRow("the simulated controller inside the tool") << QStringList() << "sim" << 0 << read << QString();
+    QTest::newRow("tq310-sim by its device path") << QStringList{"--alias", "banco"} << "{slave}" << 0 << read
+                                                  << QString();
+    QTest::newRow("tq310-sim by its link's name") << QStringList{"--alias", "banco"} << "banco" << 0 << read
+                                                  << QString();
+    QTest::newRow("a device that is not there") << QStringList() << "/dev/tq310-assente" << 1 << QString()
+        << QStringLiteral("^ Impossibile aprire la porta Com\\.[0-9]+ : la porta non esiste \n$");
+    QTest::newRow("a silent controller") << QStringList{"--fault", "silent"} << "{slave}" << 3 << QString()
+                                         << QString();
+}
+
+void CommandLineTest::startOnPort()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QString, location);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    std::unique_ptr<tq::test::SimulatorProcess> sim;
+    if (!simulator.isEmpty()) {
+        sim = std::make_unique<tq::test::SimulatorProcess>(QStringLiteral(TQ310_SIM), simulator);
+        QVERIFY(!sim->slave().isEmpty());
+        location.replace(QStringLiteral("{slave}"), sim->slave());
+    }
+    const Run result = run(QStringLiteral(TQ310_TEST),
+                           {"-platform", "offscreen", "--port", location, "--quit-after-read"},
+                           sim ? sim->aliasFolder() : QString());
+    QCOMPARE(result.exitCode, exitCode);
+    QVERIFY2(QRegularExpression(QLatin1Char('^') + out + QLatin1Char('$')).match(result.out).hasMatch(),
+             qPrintable(result.out));
+    // Qt's own notes on the offscreen platform aside, only the tool's messages.
+    QString messages = result.err;
+    messages.remove(QRegularExpression(QStringLiteral("^(QStandardPaths|This plugin does not support)[^\n]*\n"),
+                                       QRegularExpression::MultilineOption));
+    QVERIFY2(QRegularExpression(err.isEmpty() ? QStringLiteral("^$") : err).match(messages).hasMatch(),
+             qPrintable(messages));
 }
 
 void CommandLineTest::options()
