@@ -1,3 +1,4 @@
+// The main window itself: its menus and controls, and what the receive engine shows on it.
 #include "app/Form1.h"
 
 #include <QAction>
@@ -12,6 +13,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "editor/dialog.h"
+#include "operations/form2.h"
+#include "operations/inp_out.h"
 #include "params/list_view.h"
 #include "ui/fonts.h"
 

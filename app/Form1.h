@@ -1,6 +1,8 @@
 #pragma once
 // The main window: the parameter list, the terminal, the CRC captions, the device buttons and
-// the menus. It owns the shared state and the receive timer, and is the engine's host.
+// the menus. It owns the shared state, the port opener and the receive timer, and is what the
+// receive engine shows things on. Each part lives in a file of its own (Form1_<part>.cpp), which
+// connects its own menu items and buttons; this header lists them part by part.
 
 #include <QMainWindow>
 #include <QTimer>
@@ -31,22 +33,25 @@ class QPushButton;
 
 namespace tq {
 
+class Dialog;
+class Form2;
+class InpOut;
+
 class Form1 : public QMainWindow, public EngineHost {
     Q_OBJECT
 public:
+    // Form1.cpp: the window, its controls, and what the receive engine shows on it.
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
     Module1& module() { return m_module; }
 
-    // EngineHost
     TerminalText& terminal() override { return m_terminal; }
     void setTimerInterval(int ms) override;
     void ListInit() override;
     void setLabel1(const std::string& caption) override;
     void setLabel4(const std::string& caption) override;
     void enableParUsb() override;
-    void conta() override;
 
     // The working copy's CRC caption, Label5.
     void showFileCrc(const std::string& caption);
@@ -58,6 +63,7 @@ public:
     QAction* aprif = nullptr;
     QAction* salvafile = nullptr;
     QAction* salvaas = nullptr;
+    QAction* apricopia = nullptr;  // "apri copia di sicurezza", the last item of "File"
     QMenu* tq310 = nullptr;
     QAction* daltq310 = nullptr;
     QAction* ChipBuffer = nullptr;
@@ -105,12 +111,14 @@ public:
     QPushButton* Command15 = nullptr;
 
     QListWidget* List1 = nullptr;
+    QLabel* Differenze = nullptr;      // below List1: how many lines differ from the controller
     QPlainTextEdit* Text1 = nullptr;
     QLabel* Label1 = nullptr;          // current file
     QLabel* Label8 = nullptr;          // connection status
     QTimer* Timer1 = nullptr;
 
-    // ---- device link: start-up, connection, receive engine ----
+    // Form1_link.cpp: start-up, the connected and unconnected states, the port chooser, the
+    // programmer window and the receive timer.
     // Start-up: hides and disables this window and opens the port chooser.
     void Form_Load();
     // Start-up on a line named on the command line (--port): a device path, a link name of the
@@ -145,7 +153,7 @@ public:
         });
     }
 
-    cerca* chooser() const { return m_cerca.get(); }        // null before Form_Load
+    cerca* chooser() const { return m_cerca.get(); }           // null before Form_Load
     prog1* programmerWindow() const { return m_prog1.get(); }  // null until first shown
 
     // Where the chooser's list and the ports come from: the system and the simulated
@@ -155,10 +163,77 @@ public:
     // port takes the place of the line. IniPorta calls setPortNumber(PortNumber), then open.
     void setPortBackends(PortDiscoverer discover, PortBackend open);
 
+    // Form1_files.cpp: parameter files and the USB configuration file.
+    // The one file dialog of "apri file" and "salva con nome": it keeps its last path.
+    QFileDialog* Dialog1 = nullptr;
+    // Asks for a path to open (save false) or to save as (save true); empty when cancelled.
+    // Dialog1 by default; tests put in their own.
+    std::function<QString(bool save)> askPath;
+    void aprif_Click();
+    // Opens a parameter file into the working copy, as "apri file" does once a path is chosen.
+    void openParamFile(const QString& path);
+    void salvafile_Click();
+    void salvaas_Click();
+    void ParUsb_Click();
+    // The USB compiler, created on first use and kept, with its KnownDrives, until the end.
+    TrovaUsb& usbCompiler();
+
+    // Form1_editor.cpp: the edit dialog of the selected line.
+    // Lays the edit dialog out for the selected line of List1 and loads the line's value; the
+    // first selection creates the dialog.
+    void List1_Click();
+    Dialog* editDialog() const { return m_editDialog.get(); }  // null until then
+
+    // Form1_backups.cpp: the device copy kept after every complete read-back, and the lines
+    // that differ from the controller.
+    // Asks for a backup to open, starting in the backups folder; empty when cancelled. A file
+    // dialog of its own, so that Dialog1 keeps its folder; tests put in their own.
+    std::function<QString(const QString& folder)> askBackupPath;
+    void apricopia_Click();
+    // Marks the lines of List1 that differ from the controller and counts them in Differenze.
+    // Runs after every ListInit and whenever the menu texts came.
+    void showDifferences();
+    // After a complete read-back the device copy goes to the backups folder; a backup that
+    // fails adds one line to the terminal and changes nothing else.
+    void menuTextsTaken(bool recordTaken) override;
+
+    // Form1_diagnostics.cpp: the panel keys, the device and memory debugging buttons and
+    // CIngressi (through the senders of commands.h), the production simulation and the output
+    // test.
+    // Starts (1) or steps (0) the production simulation through the senders; the window InpOut
+    // shows it.
+    void MascPro(std::uint8_t a);
+    // Draws RowBuffer as the next course in InpOut.
+    void conta() override;
+    // "Controllo uscite TQ310": opens the output test Form2 and shows "Seleziona uscite".
+    void TetUscite_Click();
+    // The simulation window and the output test window, created on first use and kept.
+    InpOut& simulationWindow();
+    Form2& outputTestWindow();
+    InpOut* inpOut() const { return m_inpOut.get(); }  // null until first used
+    Form2* form2() const { return m_form2.get(); }     // null until first used
+
 protected:
+    // Form1_link.cpp: closing this window closes the others, the chooser last.
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Form1.cpp
+    void buildMenus();
+    void buildControls();
+    // Each part of the window connects its own menu items and buttons, in its own file.
+    void installLink();
+    void installFiles();
+    void installEditor();
+    void installTransfers();
+    void installDiagnostics();
+    void installBackups();
+
+    // Declared first, so that they go last: the parts below refer to them.
+    Module1 m_module;
+    TerminalText m_terminal;
+
+    // Form1_link.cpp
     void connetti_Click();
     void disconnetti_Click();
     void prog_Click();
@@ -183,91 +258,16 @@ private:
     std::unique_ptr<prog1> m_prog1;
     bool m_unloading = false;
 
-public:
-    // ---- end device link ----
-
-    // ---- parameter files and USB configuration file ----
-    // The one file dialog of "apri file" and "salva con nome": it keeps its last path.
-    QFileDialog* Dialog1 = nullptr;
-    // Asks for a path to open (save false) or to save as (save true); empty when cancelled.
-    // Dialog1 by default; tests put in their own.
-    std::function<QString(bool save)> askPath;
-    void aprif_Click();
-    // Opens a parameter file into the working copy, as "apri file" does once a path is chosen.
-    void openParamFile(const QString& path);
-    void salvafile_Click();
-    void salvaas_Click();
-    void ParUsb_Click();
-    // The USB compiler, created on first use and kept, with its KnownDrives, until the end.
-    TrovaUsb& usbCompiler();
-private:
+    // Form1_files.cpp
     std::unique_ptr<TrovaUsb> m_trovaUsb;
-public:
-    // ---- end parameter files ----
 
-    // ---- parameter editor ----
-    // Lays the edit dialog out for the selected line of List1 and loads the line's value; the
-    // first selection creates the dialog.
-    void List1_Click();
-    class Dialog* editDialog() const;  // null until then
-private:
-    // The Dialog, without a Qt parent: disabling the main window (a secondary window is open)
-    // must leave it usable.
-    std::unique_ptr<QWidget> m_editDialog;
-public:
-    // ---- end parameter editor ----
-
-    // ---- backups and difference marks ----
-    QAction* apricopia = nullptr;  // "apri copia di sicurezza", the last item of "File"
-    QLabel* Differenze = nullptr;  // below List1: how many lines differ from the controller
-    // Asks for a backup to open, starting in the backups folder; empty when cancelled. A file
-    // dialog of its own, so that Dialog1 keeps its folder; tests put in their own.
-    std::function<QString(const QString& folder)> askBackupPath;
-    void apricopia_Click();
-    // Marks the lines of List1 that differ from the controller and counts them in Differenze.
-    // Runs after every ListInit and whenever the menu texts came.
-    void showDifferences();
-    // EngineHost: after a complete read-back the device copy goes to the backups folder; a
-    // backup that fails adds one line to the terminal and changes nothing else.
-    void menuTextsTaken(bool recordTaken) override;
-    // ---- end backups ----
-
-    // ---- transfers, EEPROM, menu list, output phases ----
-    // ---- end transfers ----
-
-    // ---- diagnostics ----
-    // The panel keys, the device and memory debugging buttons and CIngressi act through the
-    // senders of commands.h. MascPro starts (1) or steps (0) the production simulation through
-    // the senders and the window InpOut, where conta (above) draws every course.
-    void MascPro(std::uint8_t a);
-    // "Controllo uscite TQ310": opens the output test Form2 and shows "Seleziona uscite".
-    void TetUscite_Click();
-    // The simulation window and the output test window, created on first use and kept.
-    class InpOut& simulationWindow();
-    class Form2& outputTestWindow();
-    class InpOut* inpOut() const;  // null until first used
-    class Form2* form2() const;    // null until first used
-private:
-    // Without a Qt parent: they are secondary windows, usable while the main window is disabled.
-    std::unique_ptr<QWidget> m_inpOut;
-    std::unique_ptr<QWidget> m_form2;
-public:
-    // ---- end diagnostics ----
-
-private:
-    void buildMenus();
-    void buildControls();
-
-    // Each part of the window connects its own menu items and buttons.
-    void installLink();
-    void installFiles();
-    void installEditor();
-    void installTransfers();
-    void installDiagnostics();
-    void installBackups();
-
-    Module1 m_module;
-    TerminalText m_terminal;
+    // The windows below have no Qt parent: the edit dialog and the secondary windows stay usable
+    // while the main window is disabled.
+    // Form1_editor.cpp
+    std::unique_ptr<Dialog> m_editDialog;
+    // Form1_diagnostics.cpp
+    std::unique_ptr<InpOut> m_inpOut;
+    std::unique_ptr<Form2> m_form2;
 };
 
 }  // namespace tq

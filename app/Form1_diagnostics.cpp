@@ -81,7 +81,7 @@ InpOut& Form1::simulationWindow()
 {
     if (!m_inpOut)
         m_inpOut = std::make_unique<InpOut>(m_module, [this] { MascPro(0); }, [this] { MascPro(1); });
-    return *inpOut();
+    return *m_inpOut;
 }
 
 Form2& Form1::outputTestWindow()
@@ -90,17 +90,7 @@ Form2& Form1::outputTestWindow()
         m_form2 = std::make_unique<Form2>(
             m_module, [this](const std::array<std::uint8_t, 3>& outputs) { startOutputTest(m_module, outputs); },
             [this] { stopOutputTest(m_module); });
-    return *form2();
-}
-
-InpOut* Form1::inpOut() const
-{
-    return static_cast<InpOut*>(m_inpOut.get());
-}
-
-Form2* Form1::form2() const
-{
-    return static_cast<Form2*>(m_form2.get());
+    return *m_form2;
 }
 
 }  // namespace tq

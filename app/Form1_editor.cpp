@@ -47,11 +47,6 @@ void Form1::installEditor()
     installEventFilter(new HideWithMainWindow(this));
 }
 
-Dialog* Form1::editDialog() const
-{
-    return static_cast<Dialog*>(m_editDialog.get());
-}
-
 void Form1::List1_Click()
 {
     const int line = List1->currentRow();
@@ -59,7 +54,7 @@ void Form1::List1_Click()
         return;
     if (!m_editDialog)
         m_editDialog = std::make_unique<Dialog>(m_module, List1, [this] { ListInit(); }, this);
-    editDialog()->load(List1->item(line)->text(), selectLine(m_module, line));
+    m_editDialog->load(List1->item(line)->text(), selectLine(m_module, line));
 }
 
 }  // namespace tq

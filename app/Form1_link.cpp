@@ -1,5 +1,6 @@
 // The device link of the main window: start-up, the connected and unconnected states, the port
-// chooser and the programmer window, and the receive timer. The menu items and buttons that send
+// chooser and the programmer window, and the receive timer. The ports open through the port
+// opener (link/port_opener.h), made with the chooser from its list. The menu items and buttons that send
 // commands are wired by the parts they belong to, through link() and the senders of commands.h.
 #include "app/Form1.h"
 
@@ -13,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "editor/dialog.h"
+#include "operations/form2.h"
 #include "sim/simulated_port.h"
 #include "ui/message_box.h"
 #include "ui/secondary_window.h"
@@ -262,9 +265,10 @@ void Form1::closeEvent(QCloseEvent* event)
         m_unloading = true;
         // Unload order: the edit dialog, the output test window, then the chooser, whose
         // unloading ends the program.
-        for (QWidget* w : {m_editDialog.get(), m_form2.get()})
-            if (w)
-                w->close();
+        if (m_editDialog)
+            m_editDialog->close();
+        if (m_form2)
+            m_form2->close();
         if (m_cerca)
             m_cerca->close();
         closePort();
