@@ -11,6 +11,9 @@
 
 namespace tq {
 
+// CR LF ends a line of the terminal text, as it ends the lines the controller sends.
+inline constexpr const char* kCrLf = "\r\n";
+
 class TerminalText {
 public:
     static constexpr std::size_t kDefaultBound = 256 * 1024;

@@ -1,6 +1,7 @@
 #pragma once
-// The tool's shared state: one instance lives for the whole process, owned by the main window,
-// and every window and operation reads and writes it in place.
+// The tool's shared state: one instance lives for the whole process, owned by the main window
+// (or by a program without one), and read in place by every window and operation. Each group
+// below says who writes it.
 
 #include <array>
 #include <cstdint>
@@ -9,9 +10,6 @@
 #include "params/param_record.h"
 
 namespace tq {
-
-// Line breaks in the texts the tool shows and the controller sends.
-inline constexpr const char* kCrLf = "\r\n";
 
 // How the receive engine treats what arrives on the port.
 enum ReceiveModeValue : std::uint8_t {
@@ -26,6 +24,8 @@ enum ReceiveModeValue : std::uint8_t {
 };
 
 struct Module1 {
+    // The copies and the file: written by the editor, the parameter files and the transfers, and
+    // by the receive engine when a read-back comes in.
     ParamRecord FileParams{};       // working copy
     ParamRecord ChipParams{};       // device copy, as the controller last sent it
     MenuTexts FileMenuTexts;
@@ -37,14 +37,19 @@ struct Module1 {
     std::string CurrentFileName;    // empty: no file is open
     std::uint16_t ChannelCount = 0; // derived from FileParams[3] at every list refresh
 
+    // The connection: written by the main window's link part when a port opens, closes or is lost.
     std::uint8_t PortNumber = 0;    // 0: no connection
     std::string NoAnswerText;
 
+    // The receive engine's mode and toggles: written by link/ only, the senders and the engine.
     std::uint8_t ReceiveMode{Terminal};
     std::uint8_t ChipToBuffer = 0;  // 1: the next completed read-back copies into the working copy
     std::int16_t PhaseToggle = 0;   // request/reply alternation of modes 5, 6, 7 (0 or -1)
     std::int16_t SeqReadActive = 0; // -1: memory stepping goes on
 
+    // The production simulation and the output test: the pattern the engine sends (set by its
+    // sender), the course the engine took, and the course count and direction that the
+    // simulation's drawing keeps (the start sender resets the count).
     std::array<std::uint8_t, 6> OutputBytes{};
     std::array<std::uint8_t, 23> RowBuffer{};
     std::int16_t RowCounter = 0;

@@ -1,12 +1,14 @@
 #include "sim/panel.h"
 
-#include "params/module1.h"
+#include "params/param_record.h"
 
 namespace tq::sim {
 
 namespace {
 
 constexpr int kItems = kDeviceMenuTexts;
+// The controller ends every line of its display answers with CR LF.
+constexpr const char* kCrLf = "\r\n";
 constexpr int kMaxValue = 99;
 
 std::string twoDigits(int n)
