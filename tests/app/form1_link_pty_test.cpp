@@ -15,7 +15,6 @@
 #include <unistd.h>
 
 #include "app/Form1.h"
-#include "link/qt_serial_port.h"
 #include "ui/message_box.h"
 
 class Form1LinkPtyTest : public QObject {
@@ -65,16 +64,6 @@ private slots:
         QCOMPARE(form.module().CurrentFileName, std::string("prova.ini"));
         QCOMPARE(form.List1->item(0)->text(), line0);
         QCOMPARE(form.terminal().text(), std::string("in corso"));
-    }
-
-    void aMissingDeviceIsSaidInItalian()
-    {
-        tq::QtSerialPort port({tq::PortEntry{"Porta seriale (COM1)", {}, QStringLiteral("/dev/tq310-assente"), 1}});
-        port.setPortNumber(1);
-        QString error;
-        QVERIFY(!port.open(&error));
-        QCOMPARE(error, QStringLiteral("la porta non esiste"));
-        QVERIFY(!port.isOpen());
     }
 };
 

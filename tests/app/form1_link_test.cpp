@@ -1,5 +1,6 @@
 // The main window's start-up, its states, the port chooser and the connection menu, the
-// programmer window and closing, on the offscreen platform with scripted ports.
+// programmer window and closing, on the offscreen platform with scripted ports; and the
+// in-process simulated controller, which keeps its EEPROM across a reconnection.
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QLabel>
@@ -7,11 +8,13 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/Form1.h"
 #include "editor/dialog.h"
 #include "operations/form2.h"
+#include "params/crc.h"
 #include "support/scripted_port.h"
 #include "ui/message_box.h"
 
@@ -169,6 +172,44 @@ private slots:
             fromChooser ? f.chooser()->close() : f.close();
             QVERIFY(!f.isVisible() && !form2.isVisible() && !dialog.isVisible() && !f.chooser()->isVisible());
         }
+    }
+
+    // The in-process simulated controller is a machine on the bench: what was committed to its
+    // EEPROM is still there after "Disconnetti" and "Connetti".
+    void simulatedControllerKeepsItsEepromAcrossAReconnection()
+    {
+        QTemporaryDir aliases;
+        qputenv("TQ310_PORT_ALIASES", aliases.path().toLocal8Bit());
+        Form1 form;
+        form.Form_Load();
+        QListWidget* list = form.chooser()->List1;
+        const auto chooseSimulator = [&] {
+            QListWidgetItem* item = list->item(list->count() - 1);
+            QVERIFY(item->text().startsWith(QStringLiteral("Controllore simulato")));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+            QVERIFY(form.port());
+        };
+        chooseSimulator();
+
+        tq::ParamRecord record{};
+        record[0] = 1;
+        record[3] = 18;
+        tq::Crcgen(record);
+        std::string frame = "L" + std::string(record.begin(), record.begin() + 56) + std::string(120, ' ');
+        form.port()->write(frame);
+        form.port()->write("W");
+        form.port()->write("Vorela\r");
+
+        form.disconnetti->trigger();
+        QVERIFY(!form.port());
+        form.connetti->trigger();
+        chooseSimulator();
+
+        form.port()->write("z");
+        form.port()->write("H");
+        QTRY_VERIFY_WITH_TIMEOUT(form.port()->bytesWaiting() >= 56, 3000);
+        const std::string answer = form.port()->takeAll();
+        QCOMPARE(answer.substr(0, 56), std::string(record.begin(), record.begin() + 56));
     }
 };
 

@@ -1,3 +1,5 @@
+// The CRC of the parameter record (CCITT, x16 + x12 + x5 + 1): its check value, where Crcgen
+// stores it, and the captions of both copies.
 #include <gtest/gtest.h>
 
 #include <cstring>

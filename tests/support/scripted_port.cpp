@@ -1,3 +1,4 @@
+// The scripted port's side of the line: it opens unless told to fail, and logs every call.
 #include "support/scripted_port.h"
 
 #include <algorithm>

@@ -1,22 +1,17 @@
-// The main window's parameter list, file caption and CRC group, on the offscreen platform.
+// The main window itself (Form1.cpp) on the offscreen platform: the parameter list as ListInit
+// renders the shared state, the file caption and the CRC group.
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QtTest>
-#include <QAction>
-#include <QTemporaryDir>
-
-#include "link/cerca.h"
-#include "link/serial_port.h"
-#include "params/crc.h"
 
 #include "app/Form1.h"
 #include "ui/fonts.h"
 
 using tq::Form1;
 
-class Form1ListTest : public QObject {
+class Form1Test : public QObject {
     Q_OBJECT
 private slots:
     void listIsFixedPitchWithItsTooltip()
@@ -63,45 +58,7 @@ private slots:
         form.ListInit();
         QCOMPARE(form.Label1->text(), QString::fromUtf8(" File = /tmp/macchina \u00e8 pi\u00f9.ini"));
     }
-
-    // The in-process simulated controller is a machine on the bench: what was committed to its
-    // EEPROM is still there after "Disconnetti" and "Connetti".
-    void simulatedControllerKeepsItsEepromAcrossAReconnection()
-    {
-        QTemporaryDir aliases;
-        qputenv("TQ310_PORT_ALIASES", aliases.path().toLocal8Bit());
-        Form1 form;
-        form.Form_Load();
-        QListWidget* list = form.chooser()->List1;
-        const auto chooseSimulator = [&] {
-            QListWidgetItem* item = list->item(list->count() - 1);
-            QVERIFY(item->text().startsWith(QStringLiteral("Controllore simulato")));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-            QVERIFY(form.port());
-        };
-        chooseSimulator();
-
-        tq::ParamRecord record{};
-        record[0] = 1;
-        record[3] = 18;
-        tq::Crcgen(record);
-        std::string frame = "L" + std::string(record.begin(), record.begin() + 56) + std::string(120, ' ');
-        form.port()->write(frame);
-        form.port()->write("W");
-        form.port()->write("Vorela\r");
-
-        form.disconnetti->trigger();
-        QVERIFY(!form.port());
-        form.connetti->trigger();
-        chooseSimulator();
-
-        form.port()->write("z");
-        form.port()->write("H");
-        QTRY_VERIFY_WITH_TIMEOUT(form.port()->bytesWaiting() >= 56, 3000);
-        const std::string answer = form.port()->takeAll();
-        QCOMPARE(answer.substr(0, 56), std::string(record.begin(), record.begin() + 56));
-    }
 };
 
-QTEST_MAIN(Form1ListTest)
-#include "form1_list_test.moc"
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"

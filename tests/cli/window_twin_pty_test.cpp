@@ -192,4 +192,4 @@ private slots:
 };
 
 QTEST_MAIN(CliWindowTwinTest)
-#include "cli_window_twin_test.moc"
+#include "window_twin_pty_test.moc"

@@ -338,4 +338,4 @@ private slots:
 };
 
 QTEST_MAIN(CliPtyTest)
-#include "cli_pty_test.moc"
+#include "pty_test.moc"

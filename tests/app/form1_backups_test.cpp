@@ -132,7 +132,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 }  // namespace
 
-class Form1SafetyTest : public QObject {
+class Form1BackupsTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -275,5 +275,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form1SafetyTest)
-#include "form1_safety_test.moc"
+QTEST_MAIN(Form1BackupsTest)
+#include "form1_backups_test.moc"

@@ -102,4 +102,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(PortOpenErrorsTest)
-#include "port_open_errors_test.moc"
+#include "port_open_errors_pty_test.moc"

@@ -114,4 +114,4 @@ private:
 };
 
 QTEST_MAIN(Form1StartPortTest)
-#include "form1_start_port_test.moc"
+#include "form1_link_start_pty_test.moc"

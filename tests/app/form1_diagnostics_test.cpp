@@ -1,56 +1,18 @@
-// The transfer and diagnostic items of the main window on the offscreen platform, after the
-// user picked port 1, with a scripted port in place of the line. Timer1 is stopped: the tests
-// tick the engine by hand. The senders' steps are the link tests' business; here each item must
-// reach its own sender, and the secondary windows must work.
-#include <QAction>
+// The diagnostics of the main window (Form1_diagnostics.cpp) on the offscreen platform, with a
+// scripted port in place of the line: each panel key and debugging button reaches its own sender,
+// memory stepping, the production simulation in its window, and the output test window.
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
-#include "app/Form1.h"
 #include "operations/form2.h"
 #include "operations/inp_out.h"
-#include "support/scripted_port.h"
-#include "ui/message_box.h"
+#include "support/connected_form1.h"
 
-using tq::Form1;
+using tq::test::ConnectedForm1;
 
 namespace {
-
-struct ConnectedForm1 {
-    Form1 form;
-    tq::test::ScriptedPort* port = nullptr;
-
-    explicit ConnectedForm1(bool connect = true)
-    {
-        form.setPortBackends([] { return tq::PortDiscovery{}; }, [this](const tq::PortEntry*) {
-            auto scripted = std::make_unique<tq::test::ScriptedPort>();
-            port = scripted.get();
-            return std::unique_ptr<tq::SerialPort>(std::move(scripted));
-        });
-        form.Form_Load();
-        form.module().PortNumber = connect ? 1 : 0;
-        form.IniPorta();
-        form.Timer1->stop();
-    }
-
-    tq::Module1& m() { return form.module(); }
-    const std::string& terminal() { return form.terminal().text(); }
-    int interval() const { return form.Timer1->interval(); }
-    void tick() { form.Timer1_Timer(); }
-
-    // A menu item or a button, by its object name.
-    void use(const char* name)
-    {
-        if (auto* button = form.findChild<QPushButton*>(QLatin1String(name)))
-            button->click();
-        else
-            form.findChild<QAction*>(QLatin1String(name))->trigger();
-    }
-};
 
 // A course in which only output position k is set.
 std::string courseWith(int position)
@@ -76,20 +38,13 @@ std::string pattern(const tq::Module1& m)
 
 }  // namespace
 
-class OperationsForm1Test : public QObject {
+class Form1DiagnosticsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void eachItemReachesItsSender()
+    void eachButtonReachesItsSender()
     {
-        // Used while an output test runs, with SeqReadActive at 5 (no item sets it) and the copies
-        // agreeing (a commit goes through): the first byte sent and how many, the receive mode,
-        // SeqReadActive, whether the terminal was emptied, whether the read-back will copy.
         const std::pair<const char*, std::string> rows[] = {
-            {"daltq310", "H1 mode 1 seq 5 cleared"}, {"ChipBuffer", "H1 mode 1 seq 5 cleared copy"},
-            {"AlTq310", "L177 mode 6 seq 5"},         {"Weeprom", "W8 mode 6 seq 5"},
-            {"RipIni", "z1 mode 6 seq 5"},            {"ErrEEprom", "@1 mode 6 seq 5"},
-            {"VMenu", "J1 mode 2 seq 5"},             {"LPFU", "Y1 mode 4 seq 5"},
             {"Command17", "M1 mode 0 seq 5"},         {"Command1", "N1 mode 0 seq 5"},
             {"Command3", "21 mode 0 seq 5"},          {"Command4", "11 mode 0 seq 5"},
             {"Command5", "E1 mode 0 seq 5"},          {"Command6", "$1 mode 0 seq 5"},
@@ -100,64 +55,14 @@ private slots:
             {"Command16", "0 mode 7 seq 0"},          {"Command23", "0 mode 7 seq -1"},
             {"Command24", "0 mode 6 seq 0"},
         };
-        ConnectedForm1 off(false);
         for (const auto& [name, expected] : rows) {
-            ConnectedForm1 c;
-            c.m().ReceiveMode = tq::OutputTest;
-            c.m().SeqReadActive = 5;
-            c.m().FileParams[0] = 1;
-            c.m().ChipParams = c.m().FileParams;
-            c.form.terminal().set("Menu 3");
-            c.use(name);
-            const std::string sent = c.port->sent();
-            const std::string state = sent.substr(0, 1) + std::to_string(sent.size()) + " mode " +
-                                      std::to_string(c.m().ReceiveMode) + " seq " + std::to_string(c.m().SeqReadActive) +
-                                      (c.terminal().empty() ? " cleared" : "") + (c.m().ChipToBuffer ? " copy" : "");
-            QVERIFY2(state == expected, (std::string(name) + ": " + state).c_str());
-            off.use(name);  // unconnected, nothing happens
+            const std::string effect = tq::test::itemEffect(name);
+            QVERIFY2(effect == expected, (std::string(name) + ": " + effect).c_str());
         }
-        QVERIFY(off.m().ReceiveMode == tq::Terminal && off.m().ChipToBuffer == 0 && off.interval() == 100);
-    }
-
-    void aWriteShowsTheFreshCrcAndACommitBeforeAnyReadBackTheStopBox()
-    {
-        ConnectedForm1 c;
-        c.m().FileParams[0] = 1;
-        c.form.AlTq310->trigger();
-        QCOMPARE(c.form.Label5->text(), QStringLiteral("250-32 File"));
-        c.port->clearSent();
-        tq::ui::MessageCapture capture;  // the device copy is still zero
-        c.form.Weeprom->trigger();
-        QVERIFY(c.port->writes.empty() && capture.messages.size() == 1);
-        const tq::ui::ShownMessage& shown = capture.messages[0];
-        QVERIFY(shown.title == "ERRORE" && shown.icon == tq::ui::MessageIcon::Critical);
-        QCOMPARE(QString::fromLatin1(shown.text),
-                 QStringLiteral(" Operazione annullata :I parametri del buffer non sono uguali a quelli del TQ310 "));
-    }
-
-    void theMenuListCutAtOneHundredBytesThenThePhases()
-    {
-        ConnectedForm1 c;
-        std::string answer;  // twelve 10-character texts, as the controller answers "J"
-        for (int k = 10; k < 22; ++k)
-            answer += "TESTO " + std::to_string(k) + "  ";
-        c.form.VMenu->trigger();
-        c.port->feed(answer.substr(0, 100));
-        c.tick();
-        QCOMPARE(c.m().ChipMenuTexts[9] + "|" + c.m().ChipMenuTexts[10] + c.m().ChipMenuTexts[11], "TESTO 19  |");
-        c.port->feed(answer.substr(100));
-        c.tick();  // the rest arrives once the list is done: plain text
-        std::string list = "VOCI NEL MENU = 12\r\n";
-        for (int k = 0; k < 10; ++k)
-            list += answer.substr(10 * k, 10) + "\r\n";
-        QCOMPARE(c.terminal(), list + "\r\n\r\nTESTO 20  TESTO 21  ");
-
-        // The phases: 32 of 40 bytes are shown, and the list's 300 ms stay in force.
-        c.form.LPFU->trigger();
-        c.port->feed(std::string(40, '\x07'));
-        c.tick();
-        QVERIFY(c.terminal().ends_with("\r\nN.32 = 7\r\n"));
-        QCOMPARE(c.interval(), 300);
+        QVERIFY(tq::test::nothingUnconnected({"Command17", "Command1", "Command3", "Command4", "Command5", "Command6",
+                                              "Command18", "Command11", "Command19", "Command13", "CIngressi",
+                                              "Command26", "Command22", "Command15", "Command16", "Command23",
+                                              "Command24"}));
     }
 
     void onTwiceKeepsOneSequenceAndPassoEndsItAfterTheByteInProgress()
@@ -263,5 +168,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(OperationsForm1Test)
-#include "operations_form1_test.moc"
+QTEST_MAIN(Form1DiagnosticsTest)
+#include "form1_diagnostics_test.moc"

@@ -1,0 +1,75 @@
+#pragma once
+// The main window as the window tests of its device parts use it: started, the user picked
+// port 1 (or worked without a port), a scripted port in place of the line, and Timer1 stopped so
+// that a test ticks the engine by hand. itemEffect tells what one menu item or button did.
+#include <QAction>
+#include <QPushButton>
+#include <QTimer>
+
+#include <string>
+
+#include "app/Form1.h"
+#include "support/scripted_port.h"
+
+namespace tq::test {
+
+struct ConnectedForm1 {
+    Form1 form;
+    ScriptedPort* port = nullptr;
+
+    explicit ConnectedForm1(bool connect = true)
+    {
+        form.setPortBackends([] { return PortDiscovery{}; }, [this](const PortEntry*) {
+            auto scripted = std::make_unique<ScriptedPort>();
+            port = scripted.get();
+            return std::unique_ptr<SerialPort>(std::move(scripted));
+        });
+        form.Form_Load();
+        form.module().PortNumber = connect ? 1 : 0;
+        form.IniPorta();
+        form.Timer1->stop();
+    }
+
+    Module1& m() { return form.module(); }
+    const std::string& terminal() { return form.terminal().text(); }
+    int interval() const { return form.Timer1->interval(); }
+    void tick() { form.Timer1_Timer(); }
+
+    // A menu item or a button, by its object name.
+    void use(const char* name)
+    {
+        if (auto* button = form.findChild<QPushButton*>(QLatin1String(name)))
+            button->click();
+        else
+            form.findChild<QAction*>(QLatin1String(name))->trigger();
+    }
+};
+
+// Uses the named item while an output test runs, with SeqReadActive at 5 (no item sets it) and
+// the copies agreeing (a commit goes through): the first byte sent and how many, the receive
+// mode, SeqReadActive, whether the terminal was emptied, whether the read-back will copy.
+inline std::string itemEffect(const char* name)
+{
+    ConnectedForm1 c;
+    c.m().ReceiveMode = OutputTest;
+    c.m().SeqReadActive = 5;
+    c.m().FileParams[0] = 1;
+    c.m().ChipParams = c.m().FileParams;
+    c.form.terminal().set("Menu 3");
+    c.use(name);
+    const std::string sent = c.port->sent();
+    return sent.substr(0, 1) + std::to_string(sent.size()) + " mode " + std::to_string(c.m().ReceiveMode) + " seq " +
+           std::to_string(c.m().SeqReadActive) + (c.terminal().empty() ? " cleared" : "") +
+           (c.m().ChipToBuffer ? " copy" : "");
+}
+
+// Whether every named item does nothing without a port.
+inline bool nothingUnconnected(std::initializer_list<const char*> names)
+{
+    ConnectedForm1 off(false);
+    for (const char* name : names)
+        off.use(name);
+    return off.m().ReceiveMode == Terminal && off.m().ChipToBuffer == 0 && off.interval() == 100;
+}
+
+}  // namespace tq::test
