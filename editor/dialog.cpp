@@ -37,8 +37,8 @@ using ui::Twips;
 
 constexpr Twips kClientArea{2760, 3630, 4035, 1110};
 constexpr Twips kCombo1{120, 120, 975, 315};
-// Drawn 375 high, too little for the two lines of the ThreeWay legend in any face but the
-// original's; it reaches down to the buttons instead, over nothing its layouts show.
+// Drawn 375 high, the two lines of the ThreeWay legend fit only a narrow face; it reaches down
+// to the buttons instead, over nothing its layouts show.
 constexpr Twips kLabel1{1200, 120, 2775, 480};
 constexpr Twips kOption1Box{2760, 120, 1095, 255};
 constexpr Twips kOption2Box{2760, 360, 975, 375};

@@ -1,4 +1,5 @@
 #pragma once
+// The fixed-pitch font of the parameter list, the terminal and the simulation rows.
 
 #include <QFont>
 
