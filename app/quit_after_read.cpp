@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "app/Form1.h"
+#include "link/receive_engine.h"
 #include "ui/message_box.h"
 
 namespace tq {
@@ -33,7 +34,7 @@ int waitForReadBack(Form1& form)
     QObject::connect(&look, &QTimer::timeout, [&form, &clock] {
         if (!form.isConnected())
             QCoreApplication::exit(NotConnected);
-        else if (form.module().ReceiveMode == Terminal)
+        else if (engineInTerminalMode(form.module()))
             QCoreApplication::exit(Read);
         else if (clock.hasExpired(kPatienceMs))
             QCoreApplication::exit(NoAnswer);

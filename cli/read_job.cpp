@@ -6,6 +6,7 @@
 #include "cli/jobs.h"
 #include "files/param_file.h"
 #include "files/save_bytes.h"
+#include "link/receive_engine.h"
 #include "params/crc.h"
 
 namespace tq::cli {
@@ -35,7 +36,7 @@ int runRead(const Request& request, Output& out)
     out.progress(QStringLiteral("reading the parameters and menu texts from %1").arg(request.port));
     sendReadBack(session.link(), true);
     const DeviceSession::Outcome outcome = session.waitFor(
-        [&m] { return m.ReceiveMode == Terminal && m.ChipToBuffer == 0; }, [&m] { return long(m.ReceiveMode); });
+        [&m] { return engineInTerminalMode(m) && m.ChipToBuffer == 0; }, [&m] { return long(m.ReceiveMode); });
     if (outcome != DeviceSession::Outcome::Done)
         return waitFailed(session, outcome, command, out);
 

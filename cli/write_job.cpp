@@ -7,6 +7,7 @@
 #include "cli/exit_status.h"
 #include "cli/job_support.h"
 #include "cli/jobs.h"
+#include "link/receive_engine.h"
 #include "operations/transfers.h"
 
 namespace tq::cli {
@@ -90,7 +91,7 @@ int runWrite(const Request& request, Output& out)
 
     out.progress(QStringLiteral("reading back"));
     sendReadBack(session.link(), false);
-    outcome = session.waitFor([&m] { return m.ReceiveMode == Terminal; }, [&m] { return long(m.ReceiveMode); });
+    outcome = session.waitFor([&m] { return engineInTerminalMode(m); }, [&m] { return long(m.ReceiveMode); });
     if (outcome != DeviceSession::Outcome::Done)
         return waitFailed(session, outcome, command, out);
 

@@ -63,6 +63,12 @@ std::int16_t parseMemoryAddress(std::string_view digits);
 // "AH= 2000 DH = 41 : A" and CR LF, for a memory step's reply (empty: no reply came).
 std::string memoryStepLine(std::string_view reply);
 
+// The engine is back in terminal mode: the read-back, write or request that a sender started is over.
+inline bool engineInTerminalMode(const Module1& m)
+{
+    return m.ReceiveMode == Terminal;
+}
+
 // " Stato ingressi :" and the seven input lines, for the input byte v.
 std::string inputStatusText(std::uint8_t v);
 
