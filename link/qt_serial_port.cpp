@@ -22,6 +22,7 @@ QtSerialPort::QtSerialPort(std::vector<PortEntry> ports, QObject* parent)
     : SerialPort(parent), m_ports(std::move(ports))
 {
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialPort::bytesArrived);
 }
 
 QtSerialPort::~QtSerialPort() = default;

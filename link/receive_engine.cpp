@@ -284,6 +284,11 @@ std::string memoryStepLine(std::string_view reply)
     return line;
 }
 
+std::string_view inputLabel(std::size_t bit)
+{
+    return kInputLabels.at(bit);
+}
+
 std::string inputStatusText(std::uint8_t v)
 {
     std::string text = std::string(" Stato ingressi :") + kCrLf + kCrLf;

@@ -71,5 +71,8 @@ inline bool engineInTerminalMode(const Module1& m)
 
 // " Stato ingressi :" and the seven input lines, for the input byte v.
 std::string inputStatusText(std::uint8_t v);
+// The label of input bit 0-6 as the input status shows it ("Mor.12(conteggio)          = ").
+std::string_view inputLabel(std::size_t bit);
+inline constexpr std::size_t kInputBits = 7;
 
 }  // namespace tq

@@ -40,6 +40,9 @@ public:
 signals:
     // The line is gone while open (adapter pulled, read or write error). Emitted once.
     void deviceLost(const QString& reason);
+    // Bytes have come in and wait to be taken. Only a backend with a line of its own emits it
+    // (the real serial port); the others are asked, never heard from.
+    void bytesArrived();
 };
 
 }  // namespace tq

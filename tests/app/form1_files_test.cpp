@@ -12,14 +12,14 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 #include "app/Form1.h"
+#include "support/disk_full.h"
 #include "ui/message_box.h"
 
 using tq::Form1;
+using tq::test::withDiskFull;
 using tq::ui::MessageIcon;
 
 namespace {
@@ -52,20 +52,6 @@ QStringList shown(const tq::ui::MessageCapture& capture)
 QStringList error(const std::string& text, MessageIcon icon)
 {
     return {QStringLiteral("%1|ERRORE|").arg(int(icon)) + QString::fromLatin1(text)};
-}
-
-// Runs `save` while files may grow only to `limit` bytes in this process, as on a disk that fills
-// up in the middle of a write. It holds for root as well, unlike a read-only folder.
-void withDiskFull(rlim_t limit, const std::function<void()>& save)
-{
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = limit;
-    std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead of ending the process
-    setrlimit(RLIMIT_FSIZE, &small);
-    save();
-    setrlimit(RLIMIT_FSIZE, &saved);
 }
 
 // What the USB compiler shows: the target path, then whether "Procedi" is enabled and whether
