@@ -78,9 +78,15 @@ void TraceFrames::startFrame(std::uint64_t entry, LineDirection direction)
         m_request = lastCommand(bytes(m_frames.size() - 1));
         m_answerBytes = 0;
     }
+    char command = m_request;
+    if (direction == LineDirection::Sent) {
+        std::string first;
+        m_trace.appendBytes(entry, first, 1);
+        command = first.front();
+    }
     constexpr std::size_t kMaxOffset = std::numeric_limits<std::uint16_t>::max();
-    m_frames.push_back(Frame{entry, 0, static_cast<std::uint16_t>(std::min(m_answerBytes, kMaxOffset)),
-                             direction == LineDirection::Received ? m_request : char(0), direction});
+    m_frames.push_back(Frame{entry, 0, static_cast<std::uint16_t>(std::min(m_answerBytes, kMaxOffset)), command,
+                             direction});
 }
 
 std::uint64_t TraceFrames::endEntry(std::size_t frame) const
@@ -102,15 +108,6 @@ std::string TraceFrames::bytes(std::size_t frame, std::size_t limit) const
     return out;
 }
 
-char TraceFrames::command(std::size_t frame) const
-{
-    if (direction(frame) == LineDirection::Received)
-        return request(frame);
-    std::string first;
-    m_trace.appendBytes(m_frames[frame].firstEntry, first, 1);
-    return first.front();
-}
-
 std::string TraceFrames::earlierAnswer(std::size_t frame) const
 {
     std::string earlier;
@@ -129,7 +126,7 @@ std::string TraceFrames::describe(std::size_t frame) const
         return describeSent(own);
     const std::size_t offset = m_frames[frame].answerOffset;
     const std::string earlier = offset <= kAnswerContextBytes ? earlierAnswer(frame) : std::string();
-    return describeAnswer(request(frame), offset, earlier, own);
+    return describeAnswer(command(frame), offset, earlier, own);
 }
 
 TraceFrame TraceFrames::frame(std::size_t frame) const

@@ -48,11 +48,10 @@ public:
     std::size_t byteCount(std::size_t frame) const { return m_frames[frame].bytes; }
     // The frame's bytes, at most limit of them.
     std::string bytes(std::size_t frame, std::size_t limit = SIZE_MAX) const;
-    // For a frame the controller sent: the command it answers (0: none yet).
-    char request(std::size_t frame) const { return m_frames[frame].request; }
-    // The command a frame belongs to: its first command when the tool sent it, the command it
-    // answers when the controller did.
-    char command(std::size_t frame) const;
+    // The command a frame belongs to: its first command when the tool sent it (also after the
+    // ring dropped its first bytes), the command it answers when the controller sent it (0: none
+    // was sent yet).
+    char command(std::size_t frame) const { return m_frames[frame].command; }
     // The decoded line.
     std::string describe(std::size_t frame) const;
 
@@ -63,7 +62,7 @@ private:
         std::uint64_t firstEntry;
         std::uint32_t bytes;
         std::uint16_t answerOffset;  // saturates: past the longest answer only "beyond" matters
-        char request;
+        char command;
         LineDirection direction;
     };
 
