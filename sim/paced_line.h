@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,7 +19,14 @@ constexpr std::int64_t kByteNs = 10'000'000'000 / 9600;  // 1 041 666 ns
 
 class PacedLine {
 public:
-    explicit PacedLine(ControllerModel& model) : m_model(model) {}
+    // What the far end answers to the bytes that reached it at nowMs.
+    using Answer = std::function<std::string(std::string_view bytes, std::int64_t nowMs)>;
+
+    explicit PacedLine(ControllerModel& model)
+        : m_answer([&model](std::string_view bytes, std::int64_t nowMs) { return model.receive(bytes, nowMs); })
+    {
+    }
+    explicit PacedLine(Answer answer) : m_answer(std::move(answer)) {}
 
     // Bytes the tool wrote at nowNs.
     void fromTool(std::string_view bytes, std::int64_t nowNs);
@@ -30,18 +38,16 @@ public:
     // Everything in flight is lost (the line was closed).
     void clear();
 
-    ControllerModel& model() { return m_model; }
-
 private:
     struct InFlight {
         std::int64_t arrivesNs;
         char byte;
     };
 
-    ControllerModel& m_model;
+    Answer m_answer;
     std::int64_t m_toControllerFree = 0;
     std::int64_t m_toToolFree = 0;
-    std::deque<InFlight> m_answer;
+    std::deque<InFlight> m_inFlight;
 };
 
 }  // namespace tq::sim

@@ -62,8 +62,8 @@ void complain(const QString& text)
 
 }  // namespace
 
-PtySession::PtySession(ControllerModel& model, const QString& aliasName)
-    : m_model(model), m_line(model), m_alias(aliasName)
+PtySession::PtySession(ControllerModel& model, const QString& aliasName, PacedLine::Answer answer)
+    : m_model(model), m_line(answer ? PacedLine(std::move(answer)) : PacedLine(model)), m_alias(aliasName)
 {
 }
 

@@ -20,7 +20,9 @@ namespace tq::sim {
 
 class PtySession {
 public:
-    PtySession(ControllerModel& model, const QString& aliasName);
+    // The model answers the tool, unless `answer` is given (a trace replayed); the console's
+    // fault modes act on the model either way.
+    PtySession(ControllerModel& model, const QString& aliasName, PacedLine::Answer answer = {});
 
     // Every byte that arrives from the tool also goes to this record (kept open by the caller).
     void setHostRecord(HostRecord* record) { m_record = record; }

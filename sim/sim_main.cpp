@@ -4,10 +4,13 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <optional>
 
 #include "link/port_aliases.h"
 #include "sim/eeprom_file.h"
 #include "sim/pty_session.h"
+#include "sim/trace_replay.h"
+#include "trace/trace_file.h"
 
 namespace {
 
@@ -27,7 +30,10 @@ const char* const kDescription =
     "garbage (answers replaced by noise), long-rows (simulation rows of 13 bytes), drop (the\n"
     "line is hung up as if the cable were pulled). Type a mode on standard input to switch to\n"
     "it while running; after \"drop\" any other mode plugs the line in again on a new\n"
-    "pseudo-terminal.";
+    "pseudo-terminal.\n"
+    "\n"
+    "With --replay it answers as the controller of a trace saved by the tool's \"Registro della\n"
+    "linea\" did, so that a fault seen at a machine can be reproduced on the bench.";
 
 int fail(const QString& text)
 {
@@ -71,7 +77,15 @@ int main(int argc, char* argv[])
         QStringLiteral("Append every byte received from the tool to <file> (emptied at start), as "
                        "it arrives, to compare what two programs send."),
         QStringLiteral("file"));
-    parser.addOptions({eepromOption, aliasOption, faultOption, shortedOption, recordOption});
+    const QCommandLineOption replayOption(
+        QStringLiteral("replay"),
+        QStringLiteral("Answer as the controller of the saved line trace <trace> (\"Salva registro\" "
+                       "in the tool's \"Registro della linea\") answered: each command gets the "
+                       "answers recorded after the same command bytes, in the order of recording, "
+                       "starting over after the last, at 9600 baud. Commands the trace never saw "
+                       "are answered by the simulated controller, as are all in a fault mode."),
+        QStringLiteral("trace"));
+    parser.addOptions({eepromOption, aliasOption, faultOption, shortedOption, recordOption, replayOption});
     parser.process(app);
 
     tq::sim::ControllerModel model;
@@ -108,7 +122,22 @@ int main(int argc, char* argv[])
             return fail(error);
     }
 
-    tq::sim::PtySession session(model, parser.value(aliasOption));
+    std::optional<tq::sim::TraceReplay> replay;
+    if (parser.isSet(replayOption)) {
+        QString error;
+        const auto frames = tq::readTraceFile(parser.value(replayOption), &error);
+        if (!frames)
+            return fail(QStringLiteral("cannot replay %1: %2").arg(parser.value(replayOption), error));
+        replay.emplace(*frames, model);
+        std::printf("Replaying %s: %zu answers to %zu commands\n", parser.value(replayOption).toLocal8Bit().constData(),
+                    replay->answerCount(), replay->commandCount());
+        std::fflush(stdout);
+    }
+    tq::sim::PacedLine::Answer answer;
+    if (replay)
+        answer = [&replay](std::string_view bytes, std::int64_t nowMs) { return replay->receive(bytes, nowMs); };
+
+    tq::sim::PtySession session(model, parser.value(aliasOption), std::move(answer));
     session.setHostRecord(&record);
     return session.run();
 }

@@ -1,0 +1,132 @@
+// A fault seen at a machine, reproduced on the bench: a read-back from tq310-sim is traced over a
+// real pseudo-terminal and saved; a second tq310-sim, which holds the factory set-up, replays the
+// saved file; the same read-back through it shows the device column and the CRC of the first.
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "link/commands.h"
+#include "link/qt_serial_port.h"
+#include "link/receive_engine.h"
+#include "params/list_view.h"
+#include "sim/eeprom_file.h"
+#include "support/fake_host.h"
+#include "support/simulator_process.h"
+#include "trace/trace_file.h"
+#include "trace/tracing_port.h"
+
+using tq::test::SimulatorProcess;
+
+namespace {
+
+const QString kSim = QStringLiteral(TQ310_SIM);
+
+// The tool's side, on the real serial backend, traced.
+struct Tool {
+    explicit Tool(const QString& location)
+    {
+        m.NoAnswerText = tq::BuildNoAnswerText();
+        host.module = &m;
+        auto line = std::make_unique<tq::QtSerialPort>();
+        line->setSystemLocation(location);
+        port = std::make_unique<tq::TracingPort>(std::move(line), trace);
+        engine.setPort(port.get());
+    }
+    bool tickWhen(int count)
+    {
+        const bool arrived = QTest::qWaitFor([&] { return port->bytesWaiting() >= count; }, 5000);
+        engine.tick();
+        return arrived;
+    }
+    // "Carica parametri  dal TQ310", up to the end of the menu texts.
+    bool readBack()
+    {
+        tq::sendReadBack({m, *port, host}, false);
+        return tickWhen(56) && m.ReceiveMode == tq::MenuRead && tickWhen(120) && m.ReceiveMode == tq::Terminal;
+    }
+    // The right column of the list: the device copy's 54 values and its menu texts.
+    std::vector<std::string> deviceColumn()
+    {
+        std::vector<std::string> column;
+        for (const std::string& line : tq::ListInit(m).lines)
+            column.push_back(line.substr(line.rfind('[') == std::string::npos ? 0 : line.rfind('[')));
+        for (int k = 0; k < 12; ++k)
+            column.push_back(m.ChipMenuTexts[k]);
+        return column;
+    }
+
+    tq::Module1 m;
+    tq::test::FakeHost host;
+    tq::LineTrace trace;
+    std::unique_ptr<tq::TracingPort> port;
+    tq::ReceiveEngine engine{m, host};
+};
+
+}  // namespace
+
+class ReplayPtyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aReplayedReadBackShowsWhatTheTracedControllerHeld()
+    {
+        QTemporaryDir dir;
+        const QString eeprom = dir.filePath(QStringLiteral("eeprom.bin"));
+        tq::sim::ParamImage machine = tq::sim::factorySetup();
+        machine.record[0] = 1;
+        machine.record[20] = 0x87;
+        machine.record[tq::kCrcLow] ^= 0x5A;  // the machine's fault: a record whose CRC does not match
+        machine.texts.replace(0, 10, "SCEGLI \xE8  ");
+        QString error;
+        QVERIFY(tq::sim::saveEepromFile(eeprom, machine, &error));
+        const QString saved = dir.filePath(QStringLiteral("registro.txt"));
+
+        std::vector<std::string> atTheMachine;
+        std::string crcAtTheMachine;
+        {
+            SimulatorProcess sim(kSim, {QStringLiteral("--eeprom"), eeprom});
+            Tool tool(sim.slave());
+            QVERIFY(tool.port->open(nullptr));
+            QVERIFY(tool.readBack());
+            atTheMachine = tool.deviceColumn();
+            crcAtTheMachine = tool.host.label4;
+            tq::TraceFrames frames(tool.trace);
+            frames.update();
+            QCOMPARE(frames.size(), std::size_t(4));  // H, the record, J, the texts
+            QCOMPARE(tq::saveTrace(saved, frames), tq::SaveStatus::Saved);
+        }
+        QCOMPARE(crcAtTheMachine, std::to_string(machine.record[tq::kCrcHigh]) + "-"
+                                      + std::to_string(machine.record[tq::kCrcLow]) + " Chip ");
+
+        SimulatorProcess bench(kSim, {QStringLiteral("--replay"), saved});
+        QVERIFY(!bench.slave().isEmpty());
+        Tool tool(bench.slave());
+        QVERIFY(tool.port->open(nullptr));
+        QVERIFY(tool.readBack());
+        QCOMPARE(tool.deviceColumn(), atTheMachine);
+        QCOMPARE(tool.host.label4, crcAtTheMachine);
+
+        // A command the trace never saw: the bench's own simulated controller answers it.
+        tq::sendPhaseRequest({tool.m, *tool.port, tool.host});
+        QVERIFY(tool.tickWhen(32));
+        QVERIFY(tool.host.text.text().find("N.32 = ") != std::string::npos);
+    }
+
+    void aTraceThatIsNoTraceIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("registro.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("0.000000 TX 48\nnot a frame\n");
+        file.close();
+        QProcess sim;
+        sim.start(kSim, {QStringLiteral("--replay"), path});
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+        QCOMPARE(QString::fromLocal8Bit(sim.readAllStandardError()).trimmed(),
+                 QStringLiteral("tq310-sim: cannot replay %1: riga 2: tempo non valido").arg(path));
+    }
+};
+
+QTEST_GUILESS_MAIN(ReplayPtyTest)
+#include "replay_pty_test.moc"
