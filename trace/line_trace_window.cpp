@@ -118,7 +118,7 @@ LineTraceWindow::LineTraceWindow(const LineTrace& live, QWidget* parent) : QWidg
     connect(LiveButton, &QPushButton::clicked, this, &LineTraceWindow::showLive);
     connect(RefreshTimer, &QTimer::timeout, this, &LineTraceWindow::refresh);
 
-    show(m_live);
+    showTrace(m_live);
     const int charWidth = Table->fontMetrics().horizontalAdvance(QLatin1Char('M'));
     for (int column = 0; column < int(std::size(kColumnChars)); ++column)
         Table->setColumnWidth(column, kColumnChars[column] * charWidth);
@@ -127,7 +127,7 @@ LineTraceWindow::LineTraceWindow(const LineTrace& live, QWidget* parent) : QWidg
 
 LineTraceWindow::~LineTraceWindow() = default;
 
-void LineTraceWindow::show(const LineTrace& trace)
+void LineTraceWindow::showTrace(const LineTrace& trace)
 {
     m_shown = &trace;
     auto table = std::make_unique<TraceTable>(trace);
@@ -193,7 +193,7 @@ void LineTraceWindow::open()
     m_fileName = QFileInfo(path).fileName();
     // A file shown before goes after the table that looks at it.
     const std::unique_ptr<LineTrace> previous = std::exchange(m_file, std::move(file));
-    show(*m_file);
+    showTrace(*m_file);
 }
 
 void LineTraceWindow::showLive()
@@ -201,7 +201,7 @@ void LineTraceWindow::showLive()
     // The file's trace goes after the table that looks at it.
     const std::unique_ptr<LineTrace> file = std::move(m_file);
     m_fileName.clear();
-    show(m_live);
+    showTrace(m_live);
 }
 
 void LineTraceWindow::showEvent(QShowEvent* event)

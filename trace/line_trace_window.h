@@ -57,7 +57,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void show(const LineTrace& trace);
+    void showTrace(const LineTrace& trace);
     void applyFilter();
 
     const LineTrace& m_live;

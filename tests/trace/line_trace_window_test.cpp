@@ -1,0 +1,167 @@
+// The trace window on Qt's offscreen platform, over real files: what the engineer reads in it
+// while the line runs, what the filters leave, and that a trace saved from it opens in it again.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "support/disk_full.h"
+#include "trace/line_trace_window.h"
+#include "trace/trace_file.h"
+#include "ui/message_box.h"
+
+using tq::LineDirection;
+using tq::LineTrace;
+using tq::LineTraceWindow;
+using tq::TraceTable;
+
+namespace {
+
+// The decoded column as the view shows it.
+QStringList decodedRows(LineTraceWindow& w)
+{
+    QStringList rows;
+    const QAbstractItemModel* model = w.Table->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        rows << model->index(row, TraceTable::Decoded).data().toString();
+    return rows;
+}
+
+void pollSession(LineTrace& trace, int cycles, std::int64_t& us)
+{
+    for (int i = 0; i < cycles; ++i) {
+        trace.recordAt(LineDirection::Sent, us += 60'000, "K");
+        trace.recordAt(LineDirection::Received, us += 2'000, "\x18");
+    }
+}
+
+}  // namespace
+
+class LineTraceWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void followsTheLineWhileOpenAndKeepsTheEndInSight()
+    {
+        LineTrace live;
+        std::int64_t us = 0;
+        live.recordAt(LineDirection::Sent, us, "H");
+        LineTraceWindow w(live);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.RefreshTimer->isActive());
+        QCOMPARE(decodedRows(w), QStringList{QStringLiteral("H lettura parametri")});
+
+        pollSession(live, 500, us);
+        QTRY_COMPARE(w.Table->model()->rowCount(), 1001);  // on the window's own timer
+        QTRY_COMPARE(w.Table->verticalScrollBar()->value(), w.Table->verticalScrollBar()->maximum());
+        QVERIFY(w.Table->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(w.StatusLabel->text(), QStringLiteral("Linea: 1001 trame, 1001 byte (al massimo 4194304)"));
+
+        // Not following: the rows still come, the view stays where the engineer put it.
+        w.FollowBox->setChecked(false);
+        w.Table->verticalScrollBar()->setValue(0);
+        pollSession(live, 10, us);
+        w.refresh();
+        QCOMPARE(w.Table->model()->rowCount(), 1021);
+        QCOMPARE(w.Table->verticalScrollBar()->value(), 0);
+
+        w.hide();
+        QVERIFY(!w.RefreshTimer->isActive());
+    }
+
+    void filtersByDirectionAndByCommand()
+    {
+        LineTrace live;
+        std::int64_t us = 0;
+        live.recordAt(LineDirection::Sent, us += 100'000, "H");
+        live.recordAt(LineDirection::Received, us += 60'000, std::string(56, '\0'));
+        pollSession(live, 2, us);
+        LineTraceWindow w(live);
+        const QString poll = QStringLiteral("K lettura ingressi");
+        const QString inputs = QStringLiteral("stato ingressi 18: scheda(selettore lavoro), Mor.11(segnale power +24) ON");
+        const struct { bool sent, received; QString command; QStringList rows; } cases[] = {
+            {true, true, QStringLiteral("tutti"), {QStringLiteral("H lettura parametri"),
+                                                   QStringLiteral("record di 56 byte, CRC 0-0 errato (calcolato 102-71)"),
+                                                   poll, inputs, poll, inputs}},
+            {false, true, QStringLiteral("tutti"), {QStringLiteral("record di 56 byte, CRC 0-0 errato (calcolato 102-71)"),
+                                                    inputs, inputs}},
+            {true, true, poll, {poll, inputs, poll, inputs}},
+            {true, false, poll, {poll, poll}},
+            {true, true, QStringLiteral("W salvataggio EEPROM"), {}},
+        };
+        for (const auto& c : cases) {
+            w.SentBox->setChecked(c.sent);
+            w.ReceivedBox->setChecked(c.received);
+            w.CommandBox->setCurrentIndex(w.CommandBox->findText(c.command));
+            QCOMPARE(decodedRows(w), c.rows);
+        }
+        QCOMPARE(w.CommandBox->count(), 22);  // "tutti" and the 21 commands
+    }
+
+    void savesTheTraceAndOpensItAgain()
+    {
+        LineTrace live;
+        std::int64_t us = 0;
+        pollSession(live, 3, us);
+        LineTraceWindow w(live);
+        const QString path = m_dir.filePath(QStringLiteral("salvato.txt"));
+        w.askPath = [&](bool) { return path; };
+        w.SaveButton->click();
+        tq::TraceFrames frames(live);
+        frames.update();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().toStdString(), tq::traceText(frames));
+
+        // The line goes on; the saved file shows what it held then.
+        pollSession(live, 1, us);
+        w.OpenButton->click();
+        QVERIFY(w.showingFile());
+        QVERIFY(w.LiveButton->isEnabled());
+        QCOMPARE(w.Table->model()->rowCount(), 6);
+        QCOMPARE(w.StatusLabel->text(), QStringLiteral("File salvato.txt: 6 trame, 6 byte (al massimo 4194304)"));
+        w.LiveButton->click();
+        QVERIFY(!w.showingFile());
+        QVERIFY(!w.LiveButton->isEnabled());
+        QCOMPARE(w.Table->model()->rowCount(), 8);
+    }
+
+    void aFileThatCannotBeReadOrWrittenIsReported()
+    {
+        LineTrace live;
+        std::int64_t us = 0;
+        live.recordAt(LineDirection::Received, us, std::string(5000, 'x'));
+        LineTraceWindow w(live);
+        const QString broken = m_dir.filePath(QStringLiteral("rotto.txt"));
+        {
+            QFile file(broken);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("0.000000 TX 48\n0.000001 TX\n");
+        }
+        tq::ui::MessageCapture capture;
+        w.askPath = [&](bool) { return broken; };
+        w.OpenButton->click();
+        QVERIFY(!w.showingFile());
+        tq::test::withDiskFull(1000, [&] { w.SaveButton->click(); });
+        QCOMPARE(capture.messages.size(), std::size_t(2));
+        QCOMPARE(capture.messages[0].text, "Registro non leggibile: " + broken.toStdString() + ": riga 2: nessun byte");
+        QCOMPARE(capture.messages[1].text, "Errore nella scrittura: il registro NON \xE8 stato salvato  " + broken.toStdString());
+        for (const auto& m : capture.messages)
+            QCOMPARE(m.title, std::string("ERRORE"));
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("0.000000 TX 48\n0.000001 TX\n"));  // left as it was
+    }
+};
+
+QTEST_MAIN(LineTraceWindowTest)
+#include "line_trace_window_test.moc"
