@@ -75,6 +75,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     installTransfers();
     installDiagnostics();
     installBackups();
+    installTrace();
 }
 
 Form1::~Form1()
@@ -106,6 +107,7 @@ void Form1::buildMenus()
     VMenu = item(accessori, "VMenu", "Lista voci dei menu dal TQ31");
     LPFU = item(accessori, "LPFU", "Lettura parametri fase uscita comandi");
     ErrEEprom = item(accessori, "ErrEEprom", "Forza errore nella EEPROM per debug");
+    RegLinea = item(accessori, "RegLinea", "Registro della linea");
 
     connessione = menu(bar, "connessione", "Connessione");
     connetti = item(connessione, "connetti", "Connetti");

@@ -19,6 +19,8 @@
 #include "link/terminal.h"
 #include "app/prog1.h"
 #include "files/trova_usb.h"
+#include "trace/line_trace.h"
+#include "trace/line_trace_window.h"
 #include "ui/terminal_view.h"
 #include "params/module1.h"
 
@@ -76,6 +78,7 @@ public:
     QAction* VMenu = nullptr;
     QAction* LPFU = nullptr;
     QAction* ErrEEprom = nullptr;
+    QAction* RegLinea = nullptr;  // "Registro della linea", the last item of "Accessori"
     QMenu* connessione = nullptr;
     QAction* connetti = nullptr;
     QAction* disconnetti = nullptr;
@@ -213,6 +216,13 @@ public:
     InpOut* inpOut() const { return m_inpOut.get(); }  // null until first used
     Form2* form2() const { return m_form2.get(); }     // null until first used
 
+    // Form1_trace.cpp: the line trace. Every byte of the open line, recorded through the port
+    // opener; a new connection starts a new trace, which stays after the line is lost until then.
+    const LineTrace& lineTrace() const { return m_lineTrace; }
+    // "Registro della linea": shows the trace window beside this one, which stays usable.
+    void RegLinea_Click();
+    LineTraceWindow* lineTraceWindow() const { return m_lineTraceWindow.get(); }  // null until first shown
+
 protected:
     // Form1_link.cpp: closing this window closes the others, the chooser last.
     void closeEvent(QCloseEvent* event) override;
@@ -228,6 +238,7 @@ private:
     void installTransfers();
     void installDiagnostics();
     void installBackups();
+    void installTrace();
 
     // Declared first, so that they go last: the parts below refer to them.
     Module1 m_module;
@@ -250,6 +261,8 @@ private:
 
     PortDiscoverer m_discover;
     PortBackend m_backend;
+    // Before the opener: the open port records into it.
+    LineTrace m_lineTrace;
     // Made with the chooser, from its list; it holds the open port.
     std::unique_ptr<PortOpener> m_opener;
     std::unique_ptr<ReceiveEngine> m_engine;
@@ -268,6 +281,10 @@ private:
     // Form1_diagnostics.cpp
     std::unique_ptr<InpOut> m_inpOut;
     std::unique_ptr<Form2> m_form2;
+    // Form1_trace.cpp
+    // What the opener lays over every line it opens.
+    LineDecorator lineRecorder();
+    std::unique_ptr<LineTraceWindow> m_lineTraceWindow;
 };
 
 }  // namespace tq

@@ -139,6 +139,7 @@ void Form1::ensureChooser()
     connect(m_cerca.get(), &cerca::unloaded, this, &Form1::onChooserUnloaded);
     m_opener = std::make_unique<PortOpener>(m_cerca->entries(), sim::simulatedControllerLine(), m_backend);
     m_opener->setLostHandler([this](const QString& reason) { onDeviceLost(reason); });
+    m_opener->setLineDecorator(lineRecorder());
 }
 
 void Form1::IniPorta()

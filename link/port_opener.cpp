@@ -83,6 +83,8 @@ bool PortOpener::open(std::uint8_t number, QString* error)
     close();
     const PortEntry* listed = findPort(m_entries, number);
     std::unique_ptr<SerialPort> port = m_backend ? m_backend(listed) : systemPort(listed);
+    if (m_decorate)
+        port = m_decorate(std::move(port));
     port->setPortNumber(number);
     if (!port->open(error))
         return false;

@@ -38,6 +38,8 @@ using PortDiscoverer = std::function<PortDiscovery()>;
 using PortBackend = std::function<std::unique_ptr<SerialPort>(const PortEntry* listed)>;
 // A new line to the simulated controller, made by sim/ (the core's link knows no simulator).
 using SimulatedLine = std::function<std::unique_ptr<SerialPort>()>;
+// A port laid over the line before it opens, seeing all that passes (the line trace).
+using LineDecorator = std::function<std::unique_ptr<SerialPort>(std::unique_ptr<SerialPort> line)>;
 
 // The LOCATION of the simulated controller.
 inline constexpr const char* kSimulatedLocation = "sim";
@@ -71,6 +73,9 @@ public:
     // closed it: port() is then nullptr.
     void setLostHandler(std::function<void(const QString& reason)> lost) { m_lost = std::move(lost); }
 
+    // Every line opened from now on is opened through the port this makes of it.
+    void setLineDecorator(LineDecorator decorate) { m_decorate = std::move(decorate); }
+
 private:
     const PortEntry* find(const QString& location) const;
     std::unique_ptr<SerialPort> systemPort(const PortEntry* listed) const;
@@ -80,6 +85,7 @@ private:
     PortBackend m_backend;
     std::unique_ptr<SerialPort> m_port;
     std::function<void(const QString&)> m_lost;
+    LineDecorator m_decorate;
     // Receives the ports' loss reports: a report still queued when the opener goes is dropped.
     QObject m_reports;
 };

@@ -1,0 +1,151 @@
+// The line trace on the main window, end to end: a read-back from a tq310-sim process over a real
+// pseudo-terminal, read in "Registro della linea" and saved with "Salva registro"; then a second
+// tq310-sim, which holds the factory set-up, replays the saved trace, and the same read-back
+// through it shows the device column and the device CRC the first one showed.
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/Form1.h"
+#include "sim/eeprom_file.h"
+#include "sim/param_image.h"
+#include "support/simulator_process.h"
+#include "trace/trace_table.h"
+
+namespace {
+
+// The main window connected through the chooser to the pseudo-terminal of one tq310-sim, as a
+// user picks it; Timer1 stopped, the test ticks once the awaited bytes are waiting.
+struct Tool {
+    tq::test::SimulatorProcess sim;
+    tq::Form1 form;
+
+    explicit Tool(const QStringList& simArguments) : sim(QStringLiteral(TQ310_SIM), simArguments)
+    {
+        const QString slave = sim.slave();
+        form.setPortBackends(
+            [slave] {
+                return tq::PortDiscovery{{tq::PortEntry{"Porta seriale (COM1)", slave, slave, 1, tq::PortEntry::Kind::Alias}}, {}};
+            },
+            {});
+        form.Form_Load();
+        form.chooser()->List1_Click(form.chooser()->List1->item(0));
+        form.Timer1->stop();
+    }
+
+    bool tickWhen(int count)
+    {
+        const bool arrived = QTest::qWaitFor([&] { return form.port()->bytesWaiting() >= count; }, 5000);
+        form.Timer1_Timer();
+        return arrived;
+    }
+    // "Carica parametri  dal TQ310", up to the menu texts.
+    bool readBack()
+    {
+        form.daltq310->trigger();
+        return tickWhen(56) && tickWhen(120) && form.module().ReceiveMode == tq::Terminal;
+    }
+    QStringList list() const
+    {
+        QStringList lines;
+        for (int i = 0; i < form.List1->count(); ++i)
+            lines << form.List1->item(i)->text();
+        return lines;
+    }
+    QStringList decodedRows()
+    {
+        tq::LineTraceWindow* window = form.lineTraceWindow();
+        window->refresh();
+        QStringList rows;
+        const QAbstractItemModel* model = window->Table->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            rows << model->index(row, tq::TraceTable::Direction).data().toString() + QLatin1Char(' ')
+                    + model->index(row, tq::TraceTable::Decoded).data().toString();
+        return rows;
+    }
+};
+
+}  // namespace
+
+class Form1TracePtyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aTraceSavedAtTheMachineIsReplayedOnTheBench()
+    {
+        QTemporaryDir dir;
+        const QString eeprom = dir.filePath(QStringLiteral("eeprom.bin"));
+        tq::sim::ParamImage machine = tq::sim::factorySetup();
+        machine.record[1] = 1;
+        machine.record[30] = 0x45;
+        machine.sealCrc();
+        machine.record[tq::kCrcHigh] ^= 0x01;  // the fault at the machine: a CRC one bit off
+        machine.texts.replace(10, 10, "CARTELLA 9");
+        QString error;
+        QVERIFY(tq::sim::saveEepromFile(eeprom, machine, &error));
+        const QString saved = dir.filePath(QStringLiteral("registro della macchina.txt"));
+        const std::string crc = std::to_string(machine.record[tq::kCrcHigh]) + "-" + std::to_string(machine.record[tq::kCrcLow]);
+
+        QStringList atTheMachine;
+        QString crcAtTheMachine;
+        {
+            Tool tool({QStringLiteral("--eeprom"), eeprom});
+            tool.form.RegLinea->trigger();
+            QVERIFY(tool.form.lineTraceWindow()->isVisible());
+            QVERIFY(tool.form.isEnabled());  // the engineer goes on working the tool
+            QVERIFY(tool.readBack());
+            const QStringList rows = tool.decodedRows();
+            QCOMPARE(rows.size(), 4);
+            QCOMPARE(rows[0], QStringLiteral("TX H lettura parametri"));
+            QVERIFY2(rows[1].startsWith(QString::fromStdString("RX record di 56 byte, CRC " + crc + " errato (calcolato ")),
+                     qPrintable(rows[1]));
+            QCOMPARE(rows[2], QStringLiteral("TX J lettura voci del menu"));
+            QVERIFY2(rows[3].contains(QStringLiteral("\"CARTELLA 9\"")), qPrintable(rows[3]));
+
+            tool.form.lineTraceWindow()->askPath = [&](bool save) { return save ? saved : QString(); };
+            tool.form.lineTraceWindow()->SaveButton->click();
+            atTheMachine = tool.list();
+            crcAtTheMachine = tool.form.Label4->text();
+        }
+        QCOMPARE(crcAtTheMachine, QString::fromStdString(crc + " Chip "));
+
+        Tool bench({QStringLiteral("--replay"), saved});
+        QVERIFY(bench.readBack());
+        QCOMPARE(bench.list(), atTheMachine);
+        QCOMPARE(bench.form.Label4->text(), crcAtTheMachine);
+    }
+
+    void theItemIsLastInAccessoriAndANewConnectionStartsANewTrace()
+    {
+        Tool tool({});
+        const QList<QAction*> items = tool.form.accessori->actions();
+        QCOMPARE(items.last(), tool.form.RegLinea);
+        QCOMPARE(tool.form.RegLinea->text(), QStringLiteral("Registro della linea"));
+        QCOMPARE(items.at(items.size() - 2), tool.form.ErrEEprom);
+
+        tool.form.RegLinea->trigger();
+        tool.form.CIngressi->trigger();
+        tool.form.Timer1_Timer();  // the request tick follows a reply tick
+        tool.form.Timer1_Timer();
+        QVERIFY(tool.tickWhen(1));
+        QCOMPARE(tool.decodedRows().first(), QStringLiteral("TX K lettura ingressi"));
+
+        // The line goes: the trace stays to be read and saved, until the next connection.
+        tool.form.disconnetti->trigger();
+        QVERIFY(!tool.form.isConnected());
+        QVERIFY(!tool.decodedRows().isEmpty());
+        tool.form.connetti->trigger();
+        tool.form.chooser()->List1_Click(tool.form.chooser()->List1->item(0));
+        tool.form.Timer1->stop();
+        QVERIFY(tool.form.isConnected());
+        QCOMPARE(tool.decodedRows(), QStringList{});
+    }
+};
+
+QTEST_MAIN(Form1TracePtyTest)
+#include "form1_trace_pty_test.moc"
