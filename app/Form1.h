@@ -167,8 +167,10 @@ public:
     void setPortBackends(PortDiscoverer discover, PortBackend open);
 
     // Form1_files.cpp: parameter files and the USB configuration file.
-    // The one file dialog of "apri file" and "salva con nome": it keeps its last path.
-    QFileDialog* Dialog1 = nullptr;
+    // The one file dialog of "apri file" and "salva con nome", Dialog1: built at its first use
+    // (a file dialog lists and watches the working folder from the moment it exists), then kept,
+    // with its last path.
+    QFileDialog* fileDialog();
     // Asks for a path to open (save false) or to save as (save true); empty when cancelled.
     // Dialog1 by default; tests put in their own.
     std::function<QString(bool save)> askPath;
@@ -273,6 +275,7 @@ private:
 
     // Form1_files.cpp
     std::unique_ptr<TrovaUsb> m_trovaUsb;
+    QFileDialog* m_fileDialog = nullptr;
 
     // The windows below have no Qt parent: the edit dialog and the secondary windows stay usable
     // while the main window is disabled.

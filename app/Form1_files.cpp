@@ -12,14 +12,22 @@
 
 namespace tq {
 
+QFileDialog* Form1::fileDialog()
+{
+    if (m_fileDialog)
+        return m_fileDialog;
+    // No title, initial folder or default suffix: a name typed without ".ini" is used as typed.
+    m_fileDialog = new QFileDialog(this);
+    m_fileDialog->setObjectName(QStringLiteral("Dialog1"));
+    m_fileDialog->setNameFilter(QString::fromLatin1(kParamFileFilter));
+    m_fileDialog->setFileMode(QFileDialog::AnyFile);  // the file to open need not exist
+    return m_fileDialog;
+}
+
 void Form1::installFiles()
 {
-    // No title, initial folder or default suffix: a name typed without ".ini" is used as typed.
-    Dialog1 = new QFileDialog(this);
-    Dialog1->setObjectName(QStringLiteral("Dialog1"));
-    Dialog1->setNameFilter(QString::fromLatin1(kParamFileFilter));
-    Dialog1->setFileMode(QFileDialog::AnyFile);  // the file to open need not exist
     askPath = [this](bool save) {
+        QFileDialog* Dialog1 = fileDialog();
         Dialog1->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         Dialog1->setOption(QFileDialog::DontConfirmOverwrite, !save);
         if (Dialog1->exec() != QDialog::Accepted || Dialog1->selectedFiles().isEmpty())

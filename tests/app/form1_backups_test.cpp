@@ -271,7 +271,7 @@ private slots:
         form.apricopia->trigger();
         QCOMPARE(shown, folder + QStringLiteral("|File di inizializzazione(*.ini)"));
         QVERIFY(capture.messages.empty());
-        QVERIFY(form.Dialog1->directory().absolutePath() != folder);  // "apri file" keeps its own folder
+        QVERIFY(form.fileDialog()->directory().absolutePath() != folder);  // "apri file" keeps its own folder
     }
 };
 

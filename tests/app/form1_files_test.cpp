@@ -161,21 +161,25 @@ private slots:
     void fileDialogHasOneFilterConfirmsReplacingAndRemembersThePath()
     {
         Form1 form;
-        QCOMPARE(form.Dialog1->nameFilters(), QStringList{QStringLiteral("File di inizializzazione(*.ini)")});
-        QVERIFY(form.Dialog1->defaultSuffix().isEmpty());
+        // Not built before it is needed: a file dialog lists and watches the working folder.
+        QVERIFY(!form.findChild<QFileDialog*>());
+        QFileDialog* const Dialog1 = form.fileDialog();
+        QCOMPARE(Dialog1->nameFilters(), QStringList{QStringLiteral("File di inizializzazione(*.ini)")});
+        QVERIFY(Dialog1->defaultSuffix().isEmpty());
         QTemporaryDir sub;
         const QString chosen = sub.filePath(QStringLiteral("chosen.ini"));
         QString shown;  // the folder shown at the last opening, and whether replacing a file asks first
         for (bool save : {false, true}) {
-            QTimer::singleShot(0, form.Dialog1, [&] {
-                shown = form.Dialog1->directory().absolutePath() +
-                        (form.Dialog1->testOption(QFileDialog::DontConfirmOverwrite) ? "" : " asks");
-                form.Dialog1->selectFile(chosen);
-                static_cast<QDialog*>(form.Dialog1)->accept();  // as the dialog's own button does
+            QTimer::singleShot(0, Dialog1, [&] {
+                shown = Dialog1->directory().absolutePath() +
+                        (Dialog1->testOption(QFileDialog::DontConfirmOverwrite) ? "" : " asks");
+                Dialog1->selectFile(chosen);
+                static_cast<QDialog*>(Dialog1)->accept();  // as the dialog's own button does
             });
             QCOMPARE(form.askPath(save), chosen);
         }
         QCOMPARE(shown, sub.path() + QStringLiteral(" asks"));
+        QCOMPARE(form.findChildren<QFileDialog*>().size(), 1);
     }
 
     void usbCompilerFindsTheKeyWritesTheFileAndRemembersTheDrives()
