@@ -276,6 +276,7 @@ private:
     // Form1_files.cpp
     std::unique_ptr<TrovaUsb> m_trovaUsb;
     QFileDialog* m_fileDialog = nullptr;
+    QString m_startFolder;
 
     // The windows below have no Qt parent: the edit dialog and the secondary windows stay usable
     // while the main window is disabled.

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -21,11 +22,15 @@ QFileDialog* Form1::fileDialog()
     m_fileDialog->setObjectName(QStringLiteral("Dialog1"));
     m_fileDialog->setNameFilter(QString::fromLatin1(kParamFileFilter));
     m_fileDialog->setFileMode(QFileDialog::AnyFile);  // the file to open need not exist
+    // It opens where the program started, as it did when it was built at start-up, not where
+    // another file dialog was last.
+    m_fileDialog->setDirectory(m_startFolder);
     return m_fileDialog;
 }
 
 void Form1::installFiles()
 {
+    m_startFolder = QDir::currentPath();
     askPath = [this](bool save) {
         QFileDialog* Dialog1 = fileDialog();
         Dialog1->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
