@@ -35,6 +35,8 @@ public:
     std::string takeAll() override;
     void take(char* into, std::size_t size) override;
     void discardAll() override;
+    // QSerialPort's readyRead.
+    bool announcesArrivals() const override { return true; }
 
 private:
     void onError(QSerialPort::SerialPortError error);

@@ -68,6 +68,11 @@ void ReceiveEngine::tick()
     }
 }
 
+bool ReceiveEngine::atRest()
+{
+    return m_port && m_port->announcesArrivals() && m_m.ReceiveMode == Terminal && m_port->bytesWaiting() == 0;
+}
+
 void ReceiveEngine::terminalTick()
 {
     // From the port's buffer straight into the text; bytes that arrive meanwhile are taken too.

@@ -36,6 +36,9 @@ public:
     SerialPort* port() const { return m_port; }
 
     void tick();
+    // The next tick would do nothing, and only the line's announcement (bytesArrived) or a sender
+    // can change that: terminal mode and nothing waiting, on a line that announces its bytes.
+    bool atRest();
 
 private:
     void terminalTick();

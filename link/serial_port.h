@@ -36,12 +36,15 @@ public:
     virtual void take(char* into, std::size_t size) = 0;
     // Empties the receive buffer ("set the waiting-byte count to 0").
     virtual void discardAll() = 0;
+    // Emits bytesArrived whenever bytes come in: nobody need ask while it is silent.
+    virtual bool announcesArrivals() const { return false; }
 
 signals:
     // The line is gone while open (adapter pulled, read or write error). Emitted once.
     void deviceLost(const QString& reason);
     // Bytes have come in and wait to be taken. Only a backend with a line of its own emits it
-    // (the real serial port); the others are asked, never heard from.
+    // (the real serial port), and says so (announcesArrivals); the others are asked, never heard
+    // from.
     void bytesArrived();
 };
 

@@ -30,6 +30,7 @@ public:
     std::string takeAll() override;
     void take(char* into, std::size_t size) override;
     void discardAll() override;
+    bool announcesArrivals() const override { return m_line->announcesArrivals(); }
 
     SerialPort& line() { return *m_line; }
 

@@ -22,15 +22,22 @@ public:
     std::string takeAll() override;
     void take(char* into, std::size_t size) override;
     void discardAll() override;
+    bool announcesArrivals() const override { return announces; }
 
-    // The test's side.
-    void feed(std::string_view bytes) { incoming.append(bytes); }
+    // The test's side. An announcing port says so when fed, as the real serial port does.
+    void feed(std::string_view bytes)
+    {
+        incoming.append(bytes);
+        if (announces && !bytes.empty())
+            emit bytesArrived();
+    }
     std::string sent() const;  // all writes joined
     void clearSent() { writes.clear(); events.clear(); }
 
     std::uint8_t portNumber = 0;
     bool opened = false;
     bool failOpen = false;
+    bool announces = false;
     std::string incoming;
     std::vector<std::string> writes;   // one entry per write call
     std::vector<std::string> events;   // "write:<bytes>", "take", "discard", in call order
