@@ -228,7 +228,7 @@ void Form1::buildControls()
 
 void Form1::setTimerInterval(int ms)
 {
-    Timer1->setInterval(ms);
+    m_clock->setInterval(ms);
 }
 
 void Form1::ListInit()

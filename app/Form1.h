@@ -15,6 +15,7 @@
 #include "link/engine_host.h"
 #include "link/port_discovery.h"
 #include "link/port_opener.h"
+#include "link/receive_clock.h"
 #include "link/receive_engine.h"
 #include "link/terminal.h"
 #include "app/prog1.h"
@@ -138,7 +139,10 @@ public:
     LinkContext link();
     SerialPort* port() const { return m_opener ? m_opener->port() : nullptr; }
     ReceiveEngine& engine() { return *m_engine; }
-    // Timer1's handler: one tick of the receive engine, then Text1 follows the terminal text.
+    // Timer1, which sleeps while the engine is at rest on a line that announces its bytes.
+    ReceiveClock& receiveClock() { return *m_clock; }
+    // The tick: one tick of the receive engine, then Text1 follows the terminal text. Timer1
+    // calls it through the receive clock; tests call it directly.
     void Timer1_Timer();
     // Text1 follows the terminal text. Runs after every tick and every handler of this part,
     // and whenever the event loop goes idle, so other handlers need not call it (tests may).
@@ -152,6 +156,7 @@ public:
             if (!isConnected())
                 return;
             action(link());
+            m_clock->wake();
             syncTerminal();
         });
     }
@@ -268,6 +273,7 @@ private:
     // Made with the chooser, from its list; it holds the open port.
     std::unique_ptr<PortOpener> m_opener;
     std::unique_ptr<ReceiveEngine> m_engine;
+    std::unique_ptr<ReceiveClock> m_clock;
     std::unique_ptr<ui::TerminalView> m_terminalView;
     std::unique_ptr<cerca> m_cerca;
     std::unique_ptr<prog1> m_prog1;

@@ -60,15 +60,19 @@ void Form1::MascPro(std::uint8_t a)
     // Without a port (the line was lost while the window was open) only the window changes:
     // nothing can answer, and the timer stands still.
     if (a != 1) {
-        if (isConnected())
+        if (isConnected()) {
             requestSimulationStep(link());
+            m_clock->wake();
+        }
         return;
     }
     m_module.RowDirection = resetDirection(m_module.FileParams);
     InpOut& window = simulationWindow();
     window.clearRows();
-    if (isConnected())
+    if (isConnected()) {
         startSimulation(link());
+        m_clock->wake();
+    }
     ui::openSecondary(&window, this);
 }
 
@@ -88,7 +92,11 @@ Form2& Form1::outputTestWindow()
 {
     if (!m_form2)
         m_form2 = std::make_unique<Form2>(
-            m_module, [this](const std::array<std::uint8_t, 3>& outputs) { startOutputTest(m_module, outputs); },
+            m_module,
+            [this](const std::array<std::uint8_t, 3>& outputs) {
+                startOutputTest(m_module, outputs);
+                m_clock->wake();
+            },
             [this] { stopOutputTest(m_module); });
     return *m_form2;
 }

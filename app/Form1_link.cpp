@@ -55,6 +55,7 @@ void Form1::installLink()
 {
     initPictures();
     m_engine = std::make_unique<ReceiveEngine>(m_module, *this);
+    m_clock = std::make_unique<ReceiveClock>(*Timer1, *m_engine, [this] { Timer1_Timer(); });
     m_terminalView = std::make_unique<ui::TerminalView>(Text1, m_terminal);
 
     const struct { QPushButton* button; const char* picture; const char* name; } pictures[] = {
@@ -68,7 +69,6 @@ void Form1::installLink()
         p.button->setAccessibleName(QString::fromLatin1(p.name));
     }
 
-    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &Form1::syncTerminal);
 
@@ -112,7 +112,7 @@ void Form1::Form_Load(const QString& location)
 void Form1::loadHidden()
 {
     setVisible(false);
-    Timer1->stop();
+    m_clock->stop();
     setWindowTitle(QString::fromLatin1(kCaption));
     setEnabled(false);
     ensureChooser();
@@ -153,7 +153,7 @@ void Form1::IniPorta()
             m_cerca->hide();
             showAndFocus(this);
             ListInit();
-            Timer1->start();
+            m_clock->start();
             Label8->setText(QString::fromLatin1(connectedCaption(m_module.PortNumber)));
             SetMainControlsEnabled(true);
             connetti->setEnabled(false);
@@ -176,7 +176,7 @@ void Form1::IniPorta()
 void Form1::disableDeviceControls()
 {
     SetMainControlsEnabled(false);
-    Timer1->stop();
+    m_clock->stop();
     disconnetti->setEnabled(false);
     connetti->setEnabled(true);
 }
@@ -237,6 +237,8 @@ bool Form1::openPort(QString* error)
     if (!m_opener->open(m_module.PortNumber, error))
         return false;
     m_engine->setPort(port());
+    // Bytes coming in wake the receive timer, which sleeps while the line is silent.
+    connect(port(), &SerialPort::bytesArrived, m_clock.get(), &ReceiveClock::wake);
     return true;
 }
 

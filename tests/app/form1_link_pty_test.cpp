@@ -3,11 +3,13 @@
 // and closing the far end puts the tool in the unconnected state with one message and nothing
 // lost.
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstring>
 #include <numeric>
 
 #include <fcntl.h>
@@ -64,6 +66,43 @@ private slots:
         QCOMPARE(form.module().CurrentFileName, std::string("prova.ini"));
         QCOMPARE(form.List1->item(0)->text(), line0);
         QCOMPARE(form.terminal().text(), std::string("in corso"));
+    }
+
+    // Connected and silent, the main thread sleeps: after one tick with nothing to do Timer1
+    // stands still. What the controller then says wakes it and shows in Text1, and it sleeps
+    // again; a read-back wakes it without a byte having come.
+    void atRestTheReceiveTimerSleepsUntilTheControllerSpeaks()
+    {
+        const int peer = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(peer >= 0 && grantpt(peer) == 0 && unlockpt(peer) == 0 && fcntl(peer, F_SETFL, O_NONBLOCK) == 0);
+        QTemporaryDir aliases;
+        QVERIFY(QFile::link(QString::fromLocal8Bit(ptsname(peer)), aliases.filePath(QStringLiteral("banco-prova"))));
+        qputenv("TQ310_PORT_ALIASES", aliases.path().toLocal8Bit());
+        tq::ui::MessageCapture messages;
+        tq::Form1 form;
+        form.Form_Load();
+        qunsetenv("TQ310_PORT_ALIASES");
+        form.chooser()->List1_Click(form.chooser()->List1->findItems(QStringLiteral("banco-prova"), Qt::MatchContains)[0]);
+        QVERIFY(form.isConnected() && form.Timer1->isActive());
+
+        QTRY_VERIFY(form.receiveClock().asleep());
+        QVERIFY(!form.Timer1->isActive());
+        for (const char* said : {"Pronto\r\n", "Menu 3\r\n"}) {
+            QCOMPARE(::write(peer, said, std::strlen(said)), ssize_t(std::strlen(said)));
+            QTRY_VERIFY(form.Text1->toPlainText().trimmed().endsWith(QString::fromLatin1(said).trimmed()));
+            QTRY_VERIFY(form.receiveClock().asleep());
+        }
+        QCOMPARE(form.terminal().text(), std::string("Pronto\r\nMenu 3\r\n"));
+
+        form.daltq310->trigger();
+        QVERIFY(!form.receiveClock().asleep());
+        QCOMPARE(form.Timer1->interval(), 200);
+        // No answer: the engine says so at every tick, and never sleeps in the read-back.
+        QTRY_COMPARE(form.terminal().text(), form.module().NoAnswerText);
+        QVERIFY(!form.receiveClock().asleep() && form.Timer1->isActive());
+        form.disconnetti->trigger();
+        QVERIFY(messages.messages.empty());
+        ::close(peer);
     }
 };
 

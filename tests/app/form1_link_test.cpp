@@ -3,6 +3,7 @@
 // in-process simulated controller, which keeps its EEPROM across a reconnection.
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -14,7 +15,9 @@
 #include "app/Form1.h"
 #include "editor/dialog.h"
 #include "operations/form2.h"
+#include "operations/inp_out.h"
 #include "params/crc.h"
+#include "support/connected_form1.h"
 #include "support/scripted_port.h"
 #include "ui/message_box.h"
 
@@ -210,6 +213,65 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(form.port()->bytesWaiting() >= 56, 3000);
         const std::string answer = form.port()->takeAll();
         QCOMPARE(answer.substr(0, 56), std::string(record.begin(), record.begin() + 56));
+    }
+
+    // On a line that announces its bytes Timer1 sleeps after a tick with nothing to do in
+    // terminal mode. Bytes coming in, and every control that gives the engine a mode of its own,
+    // wake it (the tick then comes on Timer1's grid: tests/link/receive_clock_test.cpp); controls
+    // that only send or clear leave it asleep, for the answer will wake it.
+    void theReceiveTimerSleepsAtRestAndWakesForWork()
+    {
+        using Use = std::function<void(tq::test::ConnectedForm1&)>;
+        const auto control = [](const char* name) { return Use([name](tq::test::ConnectedForm1& c) { c.use(name); }); };
+        const Use none = [](tq::test::ConnectedForm1&) {};
+        // The output test window open (the engine in terminal mode), one board of outputs.
+        const Use outputTestOpen = [](tq::test::ConnectedForm1& c) {
+            c.m().FileParams[3] = 1;
+            c.form.ListInit();
+            c.form.TetUscite->trigger();
+        };
+        const struct { const char* what; Use prepare; Use use; bool wakes; } cases[] = {
+            {"bytes from the controller", none, [](tq::test::ConnectedForm1& c) { c.port->feed("Pronto"); }, true},
+            {"daltq310", none, control("daltq310"), true},
+            {"ChipBuffer", none, control("ChipBuffer"), true},
+            {"VMenu", none, control("VMenu"), true},
+            {"LPFU", none, control("LPFU"), true},
+            {"CIngressi", none, control("CIngressi"), true},
+            {"Command13", none, control("Command13"), true},
+            {"Command14", none, control("Command14"), true},
+            {"Command16", none, control("Command16"), true},
+            {"Command23", none, control("Command23"), true},
+            {"CONTEGGIO", [](tq::test::ConnectedForm1& c) { c.form.simulationWindow(); },
+             [](tq::test::ConnectedForm1& c) { c.form.inpOut()->Command1->click(); }, true},
+            {"an output ticked", outputTestOpen, [](tq::test::ConnectedForm1& c) { c.form.form2()->Check1[0]->click(); },
+             true},
+            {"Command17", none, control("Command17"), false},
+            {"Command5", none, control("Command5"), false},
+            {"Command18", none, control("Command18"), false},
+            {"Command11", none, control("Command11"), false},
+            {"Command19", none, control("Command19"), false},
+            {"Command26", none, control("Command26"), false},
+            {"Command24", none, control("Command24"), false},
+            {"RipIni", none, control("RipIni"), false},
+        };
+        for (const auto& k : cases) {
+            tq::test::ConnectedForm1 c;
+            c.port->announces = true;
+            k.prepare(c);
+            tq::ReceiveClock& clock = c.form.receiveClock();
+            clock.start();
+            clock.timeout();  // Timer1 fires: nothing waits, nothing to do
+            QVERIFY2(clock.asleep() && !c.form.Timer1->isActive() && !clock.nextTick(), k.what);
+            k.use(c);
+            QVERIFY2(clock.asleep() == !k.wakes && bool(clock.nextTick()) == k.wakes, k.what);
+            clock.stop();
+        }
+        // A line that does not announce its bytes is asked at every tick.
+        tq::test::ConnectedForm1 c;
+        c.form.receiveClock().start();
+        c.form.receiveClock().timeout();
+        QVERIFY(!c.form.receiveClock().asleep() && c.form.Timer1->isActive());
+        c.form.receiveClock().stop();
     }
 };
 
