@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPlainTextEdit>
+#include <QSerialPortInfo>
 #include <QTextDocument>
 
 #include <fcntl.h>
@@ -16,6 +17,7 @@
 
 #include "allocation_counter.h"
 #include "link/commands.h"
+#include "link/port_discovery.h"
 #include "link/qt_serial_port.h"
 #include "link/receive_engine.h"
 #include "params/list_view.h"
@@ -245,6 +247,19 @@ void BM_TerminalHour(benchmark::State& state)
     state.counters["rss_growth_after_10min_kB"] = static_cast<double>(rssGrowth);
 }
 BENCHMARK(BM_TerminalHour)->Arg(0)->Arg(1)->ArgName("view")->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Loading the port chooser: the system's serial devices read from the tty class folder, the
+// aliases and the simulated controller (qt_list:0); and Qt's list of the system's ports, which
+// the chooser read before, through the device manager's library (qt_list:1).
+void BM_PortScan(benchmark::State& state)
+{
+    std::size_t found = 0;
+    for (auto _ : state)
+        found = state.range(0) ? static_cast<std::size_t>(QSerialPortInfo::availablePorts().size())
+                               : tq::GetSerialPortNames().entries.size();
+    state.counters["entries"] = static_cast<double>(found);
+}
+BENCHMARK(BM_PortScan)->Arg(0)->Arg(1)->ArgName("qt_list")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

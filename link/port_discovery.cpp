@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSerialPortInfo>
 
 #include <algorithm>
 
 #include "link/port_aliases.h"
+#include "link/system_ports.h"
 
 namespace tq {
 
@@ -41,34 +41,34 @@ PortDiscovery GetSerialPortNames()
         return found;
     }
 #endif
-    const QList<QSerialPortInfo> devices = QSerialPortInfo::availablePorts();
+    const std::vector<SystemPort> devices = systemSerialPorts();
 
     // Windows names its ports COM<n> itself: that number is kept, and the entry reads like the
     // system's device name.
     static const QRegularExpression comName(QStringLiteral("^COM(\\d{1,3})$"));
-    std::vector<const QSerialPortInfo*> unnumbered;
-    for (const QSerialPortInfo& info : devices) {
-        const auto match = comName.match(info.portName());
+    std::vector<const SystemPort*> unnumbered;
+    for (const SystemPort& info : devices) {
+        const auto match = comName.match(info.name);
         const unsigned n = match.hasMatch() ? match.captured(1).toUInt() : 0;
         if (n == 0 || n > kMaxPort || findPort(found.entries, static_cast<std::uint8_t>(n))) {
             unnumbered.push_back(&info);
             continue;
         }
         PortEntry e;
-        const QString description = info.description().isEmpty() ? QStringLiteral("Porta seriale") : info.description();
-        e.name = (description + QStringLiteral(" (") + info.portName() + QLatin1Char(')')).toLatin1().toStdString();
-        e.detail = joined({info.systemLocation(), info.manufacturer()});
-        e.location = info.systemLocation();
+        const QString description = info.description.isEmpty() ? QStringLiteral("Porta seriale") : info.description;
+        e.name = (description + QStringLiteral(" (") + info.name + QLatin1Char(')')).toLatin1().toStdString();
+        e.detail = joined({info.location, info.manufacturer});
+        e.location = info.location;
         e.number = static_cast<std::uint8_t>(n);
         found.entries.push_back(std::move(e));
     }
 
-    for (const QSerialPortInfo* info : unnumbered) {
+    for (const SystemPort* info : unnumbered) {
         const std::uint8_t number = freePortNumber(found.entries);
         if (number == 0)
             return found;
         found.entries.push_back(serialDeviceEntry(
-            number, info->systemLocation(), joined({info->systemLocation(), info->description(), info->manufacturer()})));
+            number, info->location, joined({info->location, info->description, info->manufacturer})));
     }
 
     const QDir aliases(portAliasFolder());
