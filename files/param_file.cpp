@@ -47,13 +47,18 @@ std::optional<std::uint8_t> parameterValue(std::string_view line)
 std::optional<std::string> readParamFile(Module1& m, const QString& path)
 {
     m.CurrentFileName = QFile::encodeName(path).toStdString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::string(kOpenFailure);
+    return readParamFile(m, file);
+}
+
+std::optional<std::string> readParamFile(Module1& m, QIODevice& device)
+{
     std::string detail;  // the last line read: the failure message ends with it
     const auto failure = [&detail] { return std::string(kOpenFailure) + detail; };
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failure();
-    LineReader reader(file);
+    LineReader reader(device);
     std::string line;
     if (reader.next(line) != LineReader::Status::Line)
         return failure();

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QIODevice;
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,6 +33,8 @@ std::optional<std::uint8_t> parameterValue(std::string_view line);
 // is touched. Returns the message of a failure, nothing on success. A failure keeps what was
 // already stored; the CRC bytes are left to the list refresh that follows a success.
 std::optional<std::string> readParamFile(Module1& m, const QString& path);
+// The same from a device opened for reading; CurrentFileName is left alone.
+std::optional<std::string> readParamFile(Module1& m, QIODevice& device);
 
 // The 67 lines of a save: the version, the 54 parameters, menu texts 0..11 exactly as held.
 std::string paramFileContent(const ParamRecord& params, const MenuTexts& texts);
