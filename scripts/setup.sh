@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages only, what building and testing tq310-test needs; with
-# --ship also what building and proving its package and the Windows check need.
+# --ship also what building and proving its package and the Windows check need; with --fuzz also
+# clang and its runtime, which scripts/fuzz.sh needs.
 # Packages already present are left alone, so a second run costs a few seconds.
 set -euo pipefail
 
@@ -17,6 +18,8 @@ if [ "${1:-}" = "--ship" ]; then
     groff-base gzip                    # the manual pages' check
     g++-mingw-w64-x86-64-posix         # the Windows check
   )
+elif [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)   # libFuzzer and clang's sanitizer runtime
 fi
 
 missing=()
