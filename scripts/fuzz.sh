@@ -14,7 +14,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-30}"
 shift || true
-"$here/scripts/setup.sh" fuzz
+"$here/scripts/setup.sh" --fuzz
 build="${FUZZ_BUILD_DIR:-$here/build-fuzz}"
 
 # Target and the libFuzzer options it needs beyond the common ones.
