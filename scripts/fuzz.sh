@@ -23,6 +23,7 @@ targets=(
   "editor -max_len=600"          # the working copy and some 60 edits
   "controller -dict=$here/fuzz/controller/controller.dict"
   "port_digits"
+  "receive_engine"
 )
 
 if [ $# -gt 0 ]; then
