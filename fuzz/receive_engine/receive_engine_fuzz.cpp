@@ -52,6 +52,15 @@ public:
         waiting.clear();
         return taken;
     }
+    // The terminal's take: as many bytes as it counted; the late ones wait for the next.
+    void take(char* into, std::size_t size) override
+    {
+        size = std::min(size, waiting.size());
+        waiting.copy(into, size);
+        taken = waiting.substr(0, size);
+        waiting.erase(0, size);
+        arriveLate();
+    }
     void discardAll() override { waiting.clear(); }
 
     void arriveLate()
