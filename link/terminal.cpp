@@ -11,11 +11,13 @@ TerminalText::TerminalText(std::size_t bound) : m_bound(std::max<std::size_t>(bo
 
 void TerminalText::clear()
 {
+    ++m_replacements;
     replace({});
 }
 
 void TerminalText::set(std::string_view text)
 {
+    ++m_replacements;
     if (text.size() > m_bound)
         text = text.substr(text.size() - m_bound);
     replace(text);

@@ -51,6 +51,9 @@ public:
     std::uint64_t droppedBytes() const { return m_droppedBytes; }
     std::uint64_t droppedLines() const { return m_droppedLines; }
     std::uint64_t endPosition() const { return m_droppedBytes + m_text.size(); }
+    // Counts set() and clear(), the replacements a reader sees as a new text; a trim, which
+    // changes generation() too, only makes room for what is appended.
+    std::uint64_t replacements() const { return m_replacements; }
 
 private:
     // Where the last `size` bytes of an arrival go, after the trim it calls for; the `dropped`
@@ -68,6 +71,7 @@ private:
     std::uint64_t m_generation = 0;
     std::uint64_t m_droppedBytes = 0;
     std::uint64_t m_droppedLines = 0;
+    std::uint64_t m_replacements = 0;
 };
 
 }  // namespace tq

@@ -12,6 +12,10 @@ namespace tq::ui {
 
 namespace {
 
+// A heading longer than this is compared by its start: the texts the tool shows in place have
+// short headings, and free text without a line break need not be searched to its end.
+constexpr std::size_t kHeadingBytes = 256;
+
 QString shown(std::string_view bytes)
 {
     QString s;
@@ -22,10 +26,16 @@ QString shown(std::string_view bytes)
     return s;
 }
 
+std::string heading(const std::string& text)
+{
+    const std::string_view start = std::string_view(text).substr(0, kHeadingBytes);
+    return std::string(start.substr(0, start.find_first_of("\r\n")));
+}
+
 }  // namespace
 
 TerminalView::TerminalView(QPlainTextEdit* edit, const TerminalText& text)
-    : m_edit(edit), m_text(text), m_generation(text.generation() - 1)
+    : m_edit(edit), m_text(text), m_generation(text.generation() - 1), m_replacements(text.replacements() - 1)
 {
     // An undo history would keep every byte ever shown.
     m_edit->document()->setUndoRedoEnabled(false);
@@ -34,33 +44,56 @@ TerminalView::TerminalView(QPlainTextEdit* edit, const TerminalText& text)
 
 void TerminalView::sync()
 {
+    const bool replaced = m_text.replacements() != m_replacements;
     // A trim that went past what the view had shown cannot be followed line by line.
-    if (m_text.generation() != m_generation || m_end < m_text.droppedBytes()) {
-        redraw();
-        return;
-    }
-    if (m_text.endPosition() == m_end && m_text.droppedLines() == m_droppedLines)
+    const bool redrawn = replaced || m_text.generation() != m_generation || m_end < m_text.droppedBytes();
+    if (!redrawn && m_text.endPosition() == m_end && m_text.droppedLines() == m_droppedLines)
         return;
 
+    const Place before = place();
     QScrollBar* bar = m_edit->verticalScrollBar();
-    const bool following = bar->value() == bar->maximum();
+    if (!redrawn) {
+        const int removed = follow();
+        bar->setValue(before.atEnd ? bar->maximum() : before.value - removed);
+        return;
+    }
+    const std::string previousHeading = m_heading;
+    redraw();
+    if (!replaced)
+        bar->setValue(before.atEnd ? bar->maximum() : before.value);
+    else
+        bar->setValue(m_heading == previousHeading ? before.value : bar->minimum());
+}
+
+TerminalView::Place TerminalView::place() const
+{
+    const QScrollBar* bar = m_edit->verticalScrollBar();
+    return {bar->value(), bar->value() == bar->maximum()};
+}
+
+int TerminalView::follow()
+{
     QTextCursor cursor(m_edit->document());
+    int removed = 0;
     if (const auto lines = m_text.droppedLines() - m_droppedLines; lines > 0) {
+        removed = static_cast<int>(lines);
         // Selected by position: stepping the cursor over the lines costs forty times as much.
         cursor.setPosition(0);
-        cursor.setPosition(m_edit->document()->findBlockByNumber(static_cast<int>(lines)).position(),
-                           QTextCursor::KeepAnchor);
+        cursor.setPosition(m_edit->document()->findBlockByNumber(removed).position(), QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
         m_droppedLines = m_text.droppedLines();
+        m_heading = heading(m_text.text());
     }
     const std::size_t from = static_cast<std::size_t>(m_end - m_text.droppedBytes());
     if (from < m_text.text().size()) {
+        // Text that had no line break yet may have grown its first line.
+        if (from < kHeadingBytes)
+            m_heading = heading(m_text.text());
         cursor.movePosition(QTextCursor::End);
         cursor.insertText(shown(std::string_view(m_text.text()).substr(from)));
     }
     m_end = m_text.endPosition();
-    if (following)
-        bar->setValue(bar->maximum());
+    return removed;
 }
 
 void TerminalView::redraw()
@@ -68,9 +101,10 @@ void TerminalView::redraw()
     m_edit->setPlainText(shown(m_text.text()));
     m_edit->document()->setUndoRedoEnabled(false);
     m_generation = m_text.generation();
+    m_replacements = m_text.replacements();
     m_droppedLines = m_text.droppedLines();
     m_end = m_text.endPosition();
-    m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
+    m_heading = heading(m_text.text());
 }
 
 }  // namespace tq::ui

@@ -1,6 +1,8 @@
 // The bounded terminal text and its view: the text keeps the most recent part and trims at line
 // starts; the view shows the same text through appends, trims and replacements.
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QtTest>
 
@@ -89,6 +91,33 @@ private slots:
             QVERIFY2(viaPort.droppedBytes() == c.droppedBytes && viaPort.droppedLines() == c.droppedLines, c.what);
             QVERIFY2(viaAppend.generation() == viaPort.generation() && viaAppend.droppedBytes() == c.droppedBytes, c.what);
         }
+    }
+
+    // Lines dropped at the front while the reader is scrolled up must not slide the text they
+    // read out from under them.
+    void aReaderScrolledUpKeepsTheirLinesThroughATrim()
+    {
+        TerminalText t(2000);
+        QPlainTextEdit edit;
+        edit.resize(300, 200);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        tq::ui::TerminalView view(&edit, t);
+        QScrollBar* bar = edit.verticalScrollBar();
+        const auto topLine = [&] { return edit.cursorForPosition(QPoint(1, 1)).block().text(); };
+        int line = 0;
+        const auto arrive = [&] {
+            t.append("riga " + std::to_string(line++) + "\r\n");
+            view.sync();
+        };
+        while (t.droppedLines() == 0 && bar->maximum() < 150)
+            arrive();
+        bar->setValue(bar->maximum() - 8);
+        const QString read = topLine();
+        while (t.droppedLines() == 0)
+            arrive();
+        QCOMPARE(topLine(), read);
+        QVERIFY(bar->value() < bar->maximum());
     }
 };
 
