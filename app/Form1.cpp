@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -123,17 +124,19 @@ void Form1::buildControls()
     auto* central = new QWidget(this);
     setCentralWidget(central);
 
-    List1 = new QListWidget(central);
+    List1 = new ui::ChoiceList(central);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setFont(ui::fixedFont(10));
     List1->setToolTip(QStringLiteral(
         "I parametri di sinistra sono riferiti al file mentra quelli di destra provengono dal chip"));
     List1->setMinimumWidth(List1->fontMetrics().horizontalAdvance(QString(44, QLatin1Char('M'))));
+    List1->setAccessibleName(QStringLiteral("Lista parametri"));
 
     Text1 = new QPlainTextEdit(central);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setFont(ui::fixedFont(10));
     Text1->setReadOnly(true);
+    Text1->setAccessibleName(QStringLiteral("Terminale"));
     Text1->setMinimumHeight(160);
 
     Differenze = new QLabel(central);
@@ -143,6 +146,12 @@ void Form1::buildControls()
     Label1->setObjectName(QStringLiteral("Label1"));
     Label8 = new QLabel(central);
     Label8->setObjectName(QStringLiteral("Label8"));
+    LabelSim = new QLabel(QStringLiteral(" SIMULATORE "), central);
+    LabelSim->setObjectName(QStringLiteral("LabelSim"));
+    LabelSim->setToolTip(QStringLiteral(
+        "Collegato al controllore simulato interno: parametri scritti e salvati in EEPROM non arrivano a nessuna macchina"));
+    LabelSim->setStyleSheet(QStringLiteral("QLabel { background: #C0392B; color: white; font-weight: bold; }"));
+    LabelSim->hide();
 
     Label2 = group(central, "Label2", "Replica della tastiera  del TQ310",
                    "I comandi nel riquadro agiscono come la tatiera  del pannello TQ310");
@@ -216,6 +225,7 @@ void Form1::buildControls()
 
     auto* status = new QHBoxLayout;
     status->addWidget(Label1, 1);
+    status->addWidget(LabelSim);
     status->addWidget(Label8);
 
     auto* outer = new QVBoxLayout(central);
@@ -234,7 +244,7 @@ void Form1::setTimerInterval(int ms)
 void Form1::ListInit()
 {
     const ListContent content = tq::ListInit(m_module);
-    Label1->setText(QLatin1String(kFileCaptionPrefix) + currentFilePath());
+    Label1->setText(QLatin1String(kFileCaptionPrefix) + QDir::toNativeSeparators(currentFilePath()));
     List1->clear();
     for (const std::string& line : content.lines)
         List1->addItem(QString::fromLatin1(line));

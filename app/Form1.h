@@ -22,6 +22,7 @@
 #include "files/trova_usb.h"
 #include "trace/line_trace.h"
 #include "trace/line_trace_window.h"
+#include "ui/choice_list.h"
 #include "ui/terminal_view.h"
 #include "params/module1.h"
 
@@ -114,11 +115,12 @@ public:
     QPushButton* Command26 = nullptr;
     QPushButton* Command15 = nullptr;
 
-    QListWidget* List1 = nullptr;
+    ui::ChoiceList* List1 = nullptr;
     QLabel* Differenze = nullptr;      // below List1: how many lines differ from the controller
     QPlainTextEdit* Text1 = nullptr;
     QLabel* Label1 = nullptr;          // current file
     QLabel* Label8 = nullptr;          // connection status
+    QLabel* LabelSim = nullptr;        // shown while connected to the simulated controller
     QTimer* Timer1 = nullptr;
 
     // Form1_link.cpp: start-up, the connected and unconnected states, the port chooser, the
@@ -263,6 +265,8 @@ private:
     void onDeviceLost(const QString& reason);
     // The device controls off, the receive timer stopped, "Connetti" offered.
     void disableDeviceControls();
+    // The mark beside Label8 and after the caption; a real line has none.
+    void markSimulated(bool simulated);
     bool openPort(QString* error);
     void closePort();
 

@@ -30,26 +30,22 @@ private:
 
 void Form1::installEditor()
 {
-    // A selection by mouse, keyboard or code. A rebuild of the list reports row -1: the dialog
-    // stays as it is until the user selects a line again.
-    connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0)
-            List1_Click();
-    });
-    // A click on, or Enter at, the line already selected reopens a dialog that OK or Cancel
-    // closed; an open one keeps what the user has not confirmed yet.
-    const auto reopen = [this] {
+    // A line selected by mouse, keyboard, screen reader or code. The focus alone chooses nothing,
+    // and a rebuild of the list leaves no line chosen: the dialog stays as it is until the user
+    // selects a line again.
+    connect(List1, &ui::ChoiceList::lineChosen, this, [this] { List1_Click(); });
+    // A click on, or Enter at, the line already chosen reopens a dialog that OK or Cancel closed;
+    // an open one keeps what the user has not confirmed yet.
+    connect(List1, &ui::ChoiceList::lineActivated, this, [this] {
         if (!m_editDialog || !m_editDialog->isVisible())
             List1_Click();
-    };
-    connect(List1, &QListWidget::itemClicked, this, reopen);
-    connect(List1, &QListWidget::itemActivated, this, reopen);
+    });
     installEventFilter(new HideWithMainWindow(this));
 }
 
 void Form1::List1_Click()
 {
-    const int line = List1->currentRow();
+    const int line = List1->chosenRow();
     if (line < 0)
         return;
     if (!m_editDialog)

@@ -74,10 +74,10 @@ void Form1::salvafile_Click()
         return;
     }
     const QString path = currentFilePath();
-    if (saveBytes(path, paramFileContent(m_module)) != SaveStatus::Saved) {
-        const QByteArray text = (QString::fromLatin1(kSaveFailed) + path).toLatin1();
-        ui::MsgBox(this, text.toStdString(), ui::MessageIcon::Warning, ui::kErrorTitle);
-    }
+    // The path as the system names it, whatever its characters.
+    if (saveBytes(path, paramFileContent(m_module)) != SaveStatus::Saved)
+        ui::MsgBox(this, QString::fromLatin1(kSaveFailed) + QDir::toNativeSeparators(path), ui::MessageIcon::Warning,
+                   ui::kErrorTitle);
 }
 
 void Form1::salvaas_Click()
@@ -88,7 +88,7 @@ void Form1::salvaas_Click()
     m_module.CurrentFileName = QFile::encodeName(path).toStdString();
     // Failures after the dialog are silent; the caption changes once the file could be opened.
     if (saveBytes(path, paramFileContent(m_module)) != SaveStatus::OpenFailed)
-        Label1->setText(path);
+        Label1->setText(QDir::toNativeSeparators(path));
 }
 
 TrovaUsb& Form1::usbCompiler()

@@ -31,6 +31,9 @@ namespace tq {
 namespace {
 
 constexpr const char* kCaption = "Test per TQ310  Vers. 12.13B  By Kelvora";
+// After the caption, and beside the connection label, while the line is the simulated controller
+// inside the tool: nothing written or committed there reaches a machine.
+constexpr const char* kSimulatedCaption = "  - CONTROLLORE SIMULATO";
 constexpr const char* kNotConnected = " Nessuna connessione ";
 constexpr const char* kDefaultFileName = "Dati di default";
 
@@ -44,8 +47,7 @@ void showAndFocus(QWidget* window)
 {
     window->setVisible(true);
     window->setEnabled(true);
-    window->raise();
-    window->activateWindow();
+    ui::activate(window);
     window->setFocus(Qt::OtherFocusReason);
 }
 
@@ -140,6 +142,7 @@ void Form1::ensureChooser()
     m_opener = std::make_unique<PortOpener>(m_cerca->entries(), sim::simulatedControllerLine(), m_backend);
     m_opener->setLostHandler([this](const QString& reason) { onDeviceLost(reason); });
     m_opener->setLineDecorator(lineRecorder());
+    ui::ownBy(m_cerca.get(), this);
 }
 
 void Form1::IniPorta()
@@ -155,6 +158,8 @@ void Form1::IniPorta()
             ListInit();
             m_clock->start();
             Label8->setText(QString::fromLatin1(connectedCaption(m_module.PortNumber)));
+            const PortEntry* listed = findPort(m_opener->entries(), m_module.PortNumber);
+            markSimulated(listed && listed->kind == PortEntry::Kind::Simulated);
             SetMainControlsEnabled(true);
             connetti->setEnabled(false);
             disconnetti->setEnabled(true);
@@ -167,6 +172,7 @@ void Form1::IniPorta()
         ui::MsgBox(this, text, ui::MessageIcon::Critical, ui::kErrorTitle);
     }
     Label8->setText(QString::fromLatin1(kNotConnected));
+    markSimulated(false);
     showAndFocus(this);
     ListInit();
     disableDeviceControls();
@@ -179,6 +185,12 @@ void Form1::disableDeviceControls()
     m_clock->stop();
     disconnetti->setEnabled(false);
     connetti->setEnabled(true);
+}
+
+void Form1::markSimulated(bool simulated)
+{
+    LabelSim->setVisible(simulated);
+    setWindowTitle(QString::fromLatin1(kCaption) + QString::fromLatin1(simulated ? kSimulatedCaption : ""));
 }
 
 void Form1::SetMainControlsEnabled(bool enable)
@@ -256,6 +268,7 @@ void Form1::onDeviceLost(const QString& reason)
     m_module.PortNumber = 0;
     // The working copy, the file name and the list stay as they are.
     Label8->setText(QString::fromLatin1(kNotConnected));
+    markSimulated(false);
     disableDeviceControls();
     syncTerminal();
     const std::string text = connectionLostText(number, reason);

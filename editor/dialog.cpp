@@ -11,6 +11,7 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 
+#include "ui/choice_list.h"
 #include "ui/twips.h"
 
 namespace tq {
@@ -78,7 +79,7 @@ QFont arial(qreal points)
 
 }  // namespace
 
-Dialog::Dialog(Module1& module, QListWidget* list, std::function<void()> listInit, QWidget* mainWindow)
+Dialog::Dialog(Module1& module, ui::ChoiceList* list, std::function<void()> listInit, QWidget* mainWindow)
     : m_module(module), m_list(list), m_listInit(std::move(listInit)), m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("Dialog"));
@@ -109,6 +110,7 @@ void Dialog::buildControls()
     Check2 = control<QCheckBox>(this, "Check2", kCheck2Box, dpi, kCheck2, kCheck2Tip);
     Text1 = control<QLineEdit>(this, "Text1", kText1, dpi, "Text1");
     Text1->setMaxLength(kMenuTextLength);
+    Text1->setAccessibleName(QStringLiteral("Testo della voce di menu"));
     Text1->setFont(arial(9.75));
     // The controller's display shows single bytes: only printable Latin-1 can be typed.
     Text1->setValidator(new QRegularExpressionValidator(
@@ -225,7 +227,7 @@ DialogValues Dialog::values() const
 
 void Dialog::OKButton_Click()
 {
-    const int line = m_list->currentRow();
+    const int line = m_list->chosenRow();
     if (storeEdit(m_module, line, values())) {
         m_listInit();
         // The rebuild left no line selected; selecting it again lays the dialog out anew,
@@ -233,14 +235,23 @@ void Dialog::OKButton_Click()
         m_list->setCurrentRow(line);
     }
     hide();
+    // A main window that a secondary window has disabled goes on waiting.
+    if (m_mainWindow->isEnabled())
+        returnFocus();
 }
 
 void Dialog::CancelButton_Click()
 {
     hide();
     m_mainWindow->setEnabled(true);
+    returnFocus();
+}
+
+void Dialog::returnFocus()
+{
     m_mainWindow->activateWindow();
-    m_mainWindow->setFocus();
+    // Within the main window, to the list the line came from: the next line is a key away.
+    m_list->setFocus(Qt::OtherFocusReason);
 }
 
 void Dialog::reject()

@@ -14,18 +14,21 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QRadioButton;
 
 namespace tq {
 
+namespace ui {
+class ChoiceList;
+}
+
 class Dialog : public QDialog {
     Q_OBJECT
 public:
-    // `list` is the main list whose selected line the dialog edits; `listInit` rebuilds it after
+    // `list` is the main list whose chosen line the dialog edits; `listInit` rebuilds it after
     // a value was stored; `mainWindow` is enabled and gets the focus back on Cancel.
-    Dialog(Module1& module, QListWidget* list, std::function<void()> listInit, QWidget* mainWindow);
+    Dialog(Module1& module, ui::ChoiceList* list, std::function<void()> listInit, QWidget* mainWindow);
 
     // Shows the dialog with the controls of one layout and fills its choice list.
     void finestra(EditLayout layout);
@@ -55,9 +58,10 @@ private:
     void fillChoices(EditLayout layout);
     void setTiming(std::optional<OutputTiming> timing);
     DialogValues values() const;
+    void returnFocus();
 
     Module1& m_module;
-    QListWidget* m_list;
+    ui::ChoiceList* m_list;
     std::function<void()> m_listInit;
     QWidget* m_mainWindow;
     QButtonGroup* m_timing = nullptr;

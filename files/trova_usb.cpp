@@ -23,6 +23,7 @@ TrovaUsb::TrovaUsb(Module1& module, std::function<void(const std::string&)> show
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
+    Text1->setAccessibleName(QStringLiteral("Istruzioni e resoconto"));
     Text1->setFont(ui::fixedFont(10));
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setMinimumSize(Text1->fontMetrics().horizontalAdvance(QString(90, QLatin1Char('M'))),

@@ -1,10 +1,12 @@
 #include "link/cerca.h"
 
 #include <QCloseEvent>
+#include <QItemSelectionModel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/choice_list.h"
 #include "ui/message_box.h"
 
 namespace tq {
@@ -13,6 +15,7 @@ namespace {
 
 constexpr const char* kCaption = "CONNESSIONE      (porte disponibili)";
 constexpr const char* kWithoutConnection = "Lavore senza nessuna connessione";
+constexpr const char* kListName = "Porte disponibili";
 
 }  // namespace
 
@@ -21,10 +24,14 @@ cerca::cerca(const std::function<PortDiscovery()>& discover, QWidget* parent) : 
     setObjectName(QStringLiteral("cerca"));
     setWindowTitle(QString::fromLatin1(kCaption));
 
-    List1 = new QListWidget(this);
+    List1 = new ui::ChoiceList(this);
     List1->setObjectName(QStringLiteral("List1"));
+    List1->setAccessibleName(QString::fromLatin1(kListName));
     Command2 = new QPushButton(QString::fromLatin1(kWithoutConnection), this);
     Command2->setObjectName(QStringLiteral("Command2"));
+    // Enter presses it when it has the focus, as Space does.
+    Command2->setAutoDefault(true);
+    setFocusProxy(List1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(List1, 1);
     layout->addWidget(Command2);
@@ -45,7 +52,11 @@ cerca::cerca(const std::function<PortDiscovery()>& discover, QWidget* parent) : 
         item->setToolTip(e.detail);
     }
 
-    connect(List1, &QListWidget::itemClicked, this, &cerca::List1_Click);
+    // A chooser out of sight chooses nothing (the rest of a double click that connected).
+    connect(List1, &ui::ChoiceList::lineActivated, this, [this](int row) {
+        if (isVisible())
+            List1_Click(List1->item(row));
+    });
     connect(Command2, &QPushButton::clicked, this, &cerca::Command2_Click);
 }
 
@@ -74,6 +85,17 @@ void cerca::List1_Click(QListWidgetItem* item)
 void cerca::Command2_Click()
 {
     emit withoutConnection();
+}
+
+void cerca::showEvent(QShowEvent* event)
+{
+    // Every opening offers the entries afresh: none selected, the highlight of the focus on the
+    // first entry, or on the one chosen last time, for the keys to start from. A screen reader's
+    // Toggle then chooses any entry, as a click does.
+    List1->clearSelection();
+    if (!List1->currentIndex().isValid() && List1->count() > 0)
+        List1->selectionModel()->setCurrentIndex(List1->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    QWidget::showEvent(event);
 }
 
 void cerca::closeEvent(QCloseEvent* event)

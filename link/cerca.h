@@ -2,6 +2,11 @@
 // The port chooser: the serial lines found at start-up (built once per run), and the way to
 // work without the controller. Choosing an entry derives the port number from its name by the
 // digit rule and hands over to the main window.
+//
+// Keyboard: the list has the focus when the chooser opens, its first entry highlighted; the
+// arrow keys move the highlight (and select) without connecting (connecting opens a port, which must not happen
+// on the way to another entry); Enter connects the highlighted entry as a click on it does. Tab
+// reaches "Lavore senza nessuna connessione", which Space or Enter press.
 
 #include <QWidget>
 
@@ -11,11 +16,14 @@
 
 #include "link/port_discovery.h"
 
-class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 
 namespace tq {
+
+namespace ui {
+class ChoiceList;
+}
 
 class cerca : public QWidget {
     Q_OBJECT
@@ -32,7 +40,7 @@ public:
     void List1_Click(QListWidgetItem* item);
     void Command2_Click();
 
-    QListWidget* List1 = nullptr;
+    ui::ChoiceList* List1 = nullptr;
     QPushButton* Command2 = nullptr;
 
 signals:
@@ -43,6 +51,7 @@ signals:
     void unloaded();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

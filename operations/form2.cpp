@@ -45,8 +45,13 @@ Form2::Form2(Module1& m, OutputsChanged outputsChanged, std::function<void()> cl
     for (int i = 0; i < kOutputBoxes; ++i) {
         auto* box = new QCheckBox(this);
         box->setObjectName(QStringLiteral("Check1_%1").arg(i));
-        // clicked, not toggled: the buttons below tick boxes without a click of their own.
-        connect(box, &QCheckBox::clicked, this, &Form2::updatePattern);
+        // Every change of a box, whoever makes it (a click, Space, a screen reader's Toggle, code),
+        // updates the pattern as a click does. "Tutti ON", "Tutti OFF" and the opening of the
+        // window change many boxes and update it once, or not at all.
+        connect(box, &QCheckBox::toggled, this, [this] {
+            if (!m_settingAll)
+                updatePattern();
+        });
         Check1[i] = box;
     }
     Command1 = new QPushButton(QString::fromLatin1(kAllOn), this);
@@ -69,6 +74,8 @@ void Form2::layOut()
 {
     m_usable = usableOutputBoxes(m_m.ChannelCount);
     QFont font = this->font();
+    // The boxes start cleared: nothing is sent until one changes.
+    m_settingAll = true;
     for (int i = 0; i < kOutputBoxes; ++i) {
         QCheckBox* box = Check1[i];
         box->setGeometry(ui::pixels(outputBoxPlace(i), logicalDpiX()));
@@ -76,6 +83,7 @@ void Form2::layOut()
         box->setChecked(false);
         box->setEnabled(i < m_usable);
     }
+    m_settingAll = false;
     // The boxes keep their places; a caption that would not fit its box first gets a narrower
     // cut of the font, then a smaller size. The widest caption decides for all.
     const auto fits = [this, &font] {
@@ -100,8 +108,10 @@ void Form2::setAll(bool ticked)
 {
     // The output test runs before the first box changes, as it does for a click on one box.
     updatePattern();
+    m_settingAll = true;
     for (int i = 0; i < m_usable; ++i)
         Check1[i]->setChecked(ticked);
+    m_settingAll = false;
     updatePattern();
 }
 

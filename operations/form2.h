@@ -49,6 +49,7 @@ private:
     OutputsChanged m_outputsChanged;
     std::function<void()> m_closed;
     int m_usable = 0;  // boxes 0 .. m_usable - 1 are enabled
+    bool m_settingAll = false;  // the boxes' own changes wait for the one update after them
 };
 
 }  // namespace tq

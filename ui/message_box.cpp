@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+
 namespace tq::ui {
 
 namespace {
@@ -26,14 +27,26 @@ QString latin1(std::string_view s)
 
 }  // namespace
 
-void MsgBox(QWidget* parent, std::string_view text, MessageIcon icon, std::string_view title)
+void MsgBox(QWidget* parent, const QString& text, MessageIcon icon, std::string_view title)
 {
     if (g_capture) {
-        g_capture->messages.push_back({std::string(text), icon, std::string(title)});
+        g_capture->messages.push_back({text.toLatin1().toStdString(), icon, std::string(title), text});
         return;
     }
-    QMessageBox box(qtIcon(icon), latin1(title), latin1(text), QMessageBox::Ok, parent);
+    // A child of its window, and so above it: a box created while that window is disabled (a
+    // secondary window or the chooser is open) is usable all the same.
+    QMessageBox box(qtIcon(icon), latin1(title), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+void MsgBox(QWidget* parent, std::string_view text, MessageIcon icon, std::string_view title)
+{
+    MsgBox(parent, latin1(text), icon, title);
+}
+
+void MsgBox(QWidget* parent, const char* text, MessageIcon icon, std::string_view title)
+{
+    MsgBox(parent, std::string_view(text), icon, title);
 }
 
 MessageCapture::MessageCapture()

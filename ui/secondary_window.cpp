@@ -1,8 +1,10 @@
 #include "ui/secondary_window.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 
 namespace tq::ui {
 
@@ -22,6 +24,12 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        // Escape closes the window as its close box does, for a user without a mouse.
+        if (event->type() == QEvent::KeyPress && watched == parent()
+            && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            static_cast<QWidget*>(watched)->close();
+            return true;
+        }
         if (event->type() == QEvent::Hide && !event->spontaneous() && m_main && watched == parent()) {
             m_main->setEnabled(true);
             m_main->activateWindow();
@@ -36,8 +44,29 @@ private:
 
 }  // namespace
 
+void ownBy(QWidget* window, QWidget* owner)
+{
+    // A window of the ordinary kind gets no owner from some window systems (X11 among them).
+    if (window->windowType() != Qt::Dialog && !window->isVisible())
+        window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+    QWidget* ownerWindow = owner->window();
+    window->winId();
+    ownerWindow->winId();
+    window->windowHandle()->setTransientParent(ownerWindow->windowHandle());
+}
+
+void activate(QWidget* window)
+{
+    window->raise();
+    if (QWindow* handle = window->windowHandle())
+        handle->requestActivate();
+    else
+        window->activateWindow();
+}
+
 void openSecondary(QWidget* window, QWidget* mainWindow)
 {
+    ownBy(window, mainWindow);
     auto* watch = window->findChild<SecondaryWatch*>(QStringLiteral("tq_secondary_watch"),
                                                      Qt::FindDirectChildrenOnly);
     if (watch)
@@ -46,8 +75,7 @@ void openSecondary(QWidget* window, QWidget* mainWindow)
         new SecondaryWatch(window, mainWindow);
     window->show();
     mainWindow->setEnabled(false);
-    window->raise();
-    window->activateWindow();
+    activate(window);
     window->setFocus(Qt::OtherFocusReason);
 }
 

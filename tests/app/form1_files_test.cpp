@@ -45,13 +45,18 @@ QStringList shown(const tq::ui::MessageCapture& capture)
 {
     QStringList out;
     for (const tq::ui::ShownMessage& m : capture.messages)
-        out << QStringLiteral("%1|%2|").arg(int(m.icon)).arg(QString::fromLatin1(m.title)) + QString::fromLatin1(m.text);
+        out << QStringLiteral("%1|%2|").arg(int(m.icon)).arg(QString::fromLatin1(m.title)) + m.shown;
     return out;
+}
+
+QStringList error(const QString& text, MessageIcon icon)
+{
+    return {QStringLiteral("%1|ERRORE|").arg(int(icon)) + text};
 }
 
 QStringList error(const std::string& text, MessageIcon icon)
 {
-    return {QStringLiteral("%1|ERRORE|").arg(int(icon)) + QString::fromLatin1(text)};
+    return error(QString::fromLatin1(text), icon);
 }
 
 // What the USB compiler shows: the target path, then whether "Procedi" is enabled and whether
@@ -120,8 +125,10 @@ private slots:
         const QString startUp = path("startup");  // typed without ".ini": used as typed
         writeFile(path("plain"), "x");
         const QString unreachable = path("plain") + QStringLiteral("/sub.ini");
+        const QString greek = m_dir.filePath(QString::fromUtf8("Ρυθμίσεις.ini"));
         const struct { QString answer; QString label1; std::string fileName; } cases[] = {
             {startUp, startUp, startUp.toStdString()},
+            {greek, greek, QFile::encodeName(greek).toStdString()},
             {QString(), kDefaultCaption, "Dati di default"},  // the dialog cancelled
             {unreachable, kDefaultCaption, unreachable.toStdString()},
         };
@@ -141,13 +148,18 @@ private slots:
         const QString file = path("kept.ini");
         const QByteArray old = "122013\r\n7\r\nold content\r\n";
         writeFile(file, old);
+        // A folder named in Greek and Cyrillic that is not there: the box shows the path as the
+        // system names it, not a question mark for each letter beyond Latin-1.
+        const QString foreign = m_dir.filePath(QString::fromUtf8("Παράμετροι/настройки.ini"));
+        const QString failed = QString::fromUtf8("Errore nella scrittura: il file NON è stato salvato  ");
         const struct { QString target; QStringList message; } cases[] = {
-            {QString(), error("Non  \xE8 aperto alcun file ,fai salva con nome per aprirne uno", MessageIcon::None)},
-            {file, error("Errore nella scrittura: il file NON \xE8 stato salvato  " + file.toStdString(), MessageIcon::Warning)},
+            {QString(), error(std::string("Non  \xE8 aperto alcun file ,fai salva con nome per aprirne uno"), MessageIcon::None)},
+            {file, error(failed + file, MessageIcon::Warning)},
+            {foreign, error(failed + foreign, MessageIcon::Warning)},
         };
         for (const auto& c : cases) {
             auto form = makeForm();
-            form->module().CurrentFileName = c.target.toStdString();
+            form->module().CurrentFileName = QFile::encodeName(c.target).toStdString();
             form->module().FileMenuTexts[0] = std::string(5000, 'n');  // more than the disk takes
             tq::ui::MessageCapture capture;
             withDiskFull(1000, [&] { form->salvafile->trigger(); });

@@ -14,6 +14,7 @@
 
 #include "app/Form1.h"
 #include "editor/dialog.h"
+#include "form1_rig.h"
 #include "operations/form2.h"
 #include "operations/inp_out.h"
 #include "params/crc.h"
@@ -154,6 +155,41 @@ private slots:
         QCOMPARE(rig.messages.messages.size(), std::size_t(1));
         QCOMPARE(rig.messages.messages[0].text, std::string("Ricerca delle porte seriali non riuscita: elenco non leggibile"
                                                             "\r\nSi pu\xF2 lavorare senza nessuna connessione."));
+    }
+
+    // Written to or committed on the simulated controller, nothing reaches a machine: the window
+    // says so while that is the line, beside the connection label and after the caption, whose
+    // own texts stay as they are.
+    void theSimulatedControllerIsMarkedAsSuch()
+    {
+        tq::ui::MessageCapture messages;
+        tq::test::Form1Rig rig({{"Porta seriale (COM1)"}, {"Controllore simulato (COM2)", tq::PortEntry::Kind::Simulated}});
+        Form1& f = rig.form;
+        const QString caption = QStringLiteral("Test per TQ310  Vers. 12.13B  By Kelvora");
+        const auto state = [&f] {
+            return f.Label8->text() + QLatin1Char('|') + f.windowTitle() + QLatin1Char('|') +
+                   (f.LabelSim->isVisibleTo(&f) ? f.LabelSim->text() : QString());
+        };
+        // The entry chosen, and how the window reads after it.
+        const struct { int entry; QString state; } steps[] = {
+            {1, "Connesso a Com.2 ,9600,N,8,1|" + caption + "  - CONTROLLORE SIMULATO| SIMULATORE "},
+            {-1, " Nessuna connessione |" + caption + "|"},  // Disconnetti
+            {0, "Connesso a Com.1 ,9600,N,8,1|" + caption + "|"},
+            {-1, " Nessuna connessione |" + caption + "|"},
+            {1, "Connesso a Com.2 ,9600,N,8,1|" + caption + "  - CONTROLLORE SIMULATO| SIMULATORE "},
+        };
+        for (const auto& step : steps) {
+            if (step.entry < 0) {
+                f.disconnetti->trigger();
+            } else {
+                if (!f.chooser()->isVisible())
+                    f.connetti->trigger();
+                rig.connect(step.entry);
+            }
+            QCOMPARE(state(), step.state);
+        }
+        emit rig.port->deviceLost(QStringLiteral("cavo staccato"));  // the line goes away
+        QTRY_COMPARE(state(), " Nessuna connessione |" + caption + "|");
     }
 
     void theProgrammerWindowAndClosingFromEitherWindow()
