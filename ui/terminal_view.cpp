@@ -1,5 +1,6 @@
 #include "ui/terminal_view.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -32,6 +33,29 @@ std::string heading(const std::string& text)
     return std::string(start.substr(0, start.find_first_of("\r\n")));
 }
 
+// Home and End, with or without Ctrl, go to the first and the last line: a read-only text area
+// scrolls only by lines and pages of itself, and End is how a keyboard user gets back to
+// following the text.
+class EndKeys : public QObject {
+public:
+    explicit EndKeys(QPlainTextEdit* edit) : QObject(edit), m_edit(edit) { edit->installEventFilter(this); }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Home && key != Qt::Key_End)
+            return false;
+        QScrollBar* bar = m_edit->verticalScrollBar();
+        bar->setValue(key == Qt::Key_Home ? bar->minimum() : bar->maximum());
+        return true;
+    }
+
+private:
+    QPlainTextEdit* m_edit;
+};
+
 }  // namespace
 
 TerminalView::TerminalView(QPlainTextEdit* edit, const TerminalText& text)
@@ -39,6 +63,7 @@ TerminalView::TerminalView(QPlainTextEdit* edit, const TerminalText& text)
 {
     // An undo history would keep every byte ever shown.
     m_edit->document()->setUndoRedoEnabled(false);
+    new EndKeys(m_edit);
     sync();
 }
 

@@ -8,7 +8,8 @@
 // - a replaced text is shown from its first line, unless it has the first line of the text it
 //   replaces (the next input status, the next "no answer"): then the reader keeps their place;
 // - appended text is followed while the view stands at the end; a reader who scrolled up stays
-//   where they are, and following resumes once they scroll back to the end.
+//   where they are, and following resumes once they scroll back to the end (End, or Ctrl+End,
+//   goes there; Home to the first line).
 
 #include <cstdint>
 #include <string>
