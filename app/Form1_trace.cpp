@@ -7,6 +7,7 @@
 #include <QEvent>
 
 #include "trace/tracing_port.h"
+#include "ui/secondary_window.h"
 
 namespace tq {
 
@@ -47,11 +48,13 @@ void Form1::RegLinea_Click()
 {
     // Without a Qt parent, like the edit dialog: it stays usable while a secondary window has
     // disabled the main window.
-    if (!m_lineTraceWindow)
+    // Owned by this window all the same, so that no window manager hides it behind it.
+    if (!m_lineTraceWindow) {
         m_lineTraceWindow = std::make_unique<LineTraceWindow>(m_lineTrace);
+        ui::ownBy(m_lineTraceWindow.get(), this);
+    }
     m_lineTraceWindow->show();
-    m_lineTraceWindow->raise();
-    m_lineTraceWindow->activateWindow();
+    ui::activate(m_lineTraceWindow.get());
 }
 
 }  // namespace tq

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -50,6 +51,7 @@ LineTraceWindow::LineTraceWindow(const LineTrace& live, QWidget* parent) : QWidg
     auto* commandLabel = new QLabel(QStringLiteral("Comando:"), this);
     CommandBox = new QComboBox(this);
     CommandBox->setObjectName(QStringLiteral("CommandBox"));
+    CommandBox->setAccessibleName(QStringLiteral("Comando"));
     CommandBox->addItem(QString::fromLatin1(kAllCommands), 0);
     for (char code : commandCodes())
         CommandBox->addItem(QString::fromLatin1(commandCaption(code)), static_cast<int>(static_cast<unsigned char>(code)));
@@ -60,6 +62,7 @@ LineTraceWindow::LineTraceWindow(const LineTrace& live, QWidget* parent) : QWidg
 
     Table = new QTableView(this);
     Table->setObjectName(QStringLiteral("Table"));
+    Table->setAccessibleName(QStringLiteral("Registro della linea"));
     Table->setFont(ui::fixedFont(10));
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setWordWrap(false);
@@ -215,6 +218,14 @@ void LineTraceWindow::hideEvent(QHideEvent* event)
 {
     RefreshTimer->stop();
     QWidget::hideEvent(event);
+}
+
+void LineTraceWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 }  // namespace tq

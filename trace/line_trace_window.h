@@ -55,6 +55,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Escape closes the window, as its close box does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showTrace(const LineTrace& trace);

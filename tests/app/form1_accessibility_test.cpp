@@ -84,6 +84,13 @@ const Window kWindows[] = {
     {"Dialog (boards)",
      [](Form1Rig& rig) -> QWidget* { prepare(rig); rig.form.List1->setCurrentRow(3); return rig.form.editDialog(); }},
     {"prog1", [](Form1Rig& rig) -> QWidget* { prepare(rig); rig.form.prog->trigger(); return rig.form.programmerWindow(); }},
+    {"LineTraceWindow",
+     [](Form1Rig& rig) -> QWidget* {
+         prepare(rig);
+         rig.form.RegLinea->trigger();
+         rig.form.lineTraceWindow()->askPath = [](bool) { return QString(); };
+         return rig.form.lineTraceWindow();
+     }},
 };
 
 QString hex(const std::string& bytes)

@@ -232,6 +232,21 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), f.List1);
     }
 
+    // The trace window leaves the main window usable; Escape closes it like its close box.
+    void escapeClosesTheLineTraceWindow()
+    {
+        Form1Rig rig;
+        rig.connect(0);
+        Form1& f = rig.form;
+        QVERIFY(becomesActive(&f));
+        f.RegLinea->trigger();
+        tq::LineTraceWindow* trace = f.lineTraceWindow();
+        QVERIFY(becomesActive(trace));
+        QVERIFY(f.isEnabled());
+        press(Qt::Key_Escape);
+        QVERIFY(!trace->isVisible());
+    }
+
     void enterReopensTheChosenLineAfterCancel()
     {
         Form1Rig rig;
