@@ -361,7 +361,9 @@ private slots:
                 ++controls;
             }
         }
-        QVERIFY2(controls > 80, qPrintable(QString::number(controls)));
+        // The chooser's 2, the main window's 19, InpOut's 2, Form2's 27, TrovaUsb's 3, the dialog's
+        // 8 twice, the trace window's 8: a walk that found fewer walked the wrong windows.
+        QVERIFY2(controls >= 77, qPrintable(QString::number(controls)));
     }
 };
 
