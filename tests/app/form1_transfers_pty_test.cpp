@@ -8,20 +8,12 @@
 
 #include "params/param_record.h"
 #include "sim/param_image.h"
+#include "support/file_bytes.h"
 #include "support/simulated_form1.h"
 #include "ui/message_box.h"
 
+using tq::test::fileBytes;
 using tq::test::SimulatedTool;
-
-namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-}  // namespace
 
 class Form1TransfersPtyTest : public QObject {
     Q_OBJECT

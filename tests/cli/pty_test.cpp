@@ -19,24 +19,15 @@
 #include "operations/transfers.h"
 #include "params/crc.h"
 #include "sim/param_image.h"
+#include "support/file_bytes.h"
 #include "support/simulator_process.h"
 
+using tq::test::fileBytes;
+using tq::test::writeFile;
 using tq::test::CliRun;
 using tq::test::runCli;
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 QByteArray bytesOf(const std::string& s)
 {

@@ -18,24 +18,15 @@
 #include "files/param_file.h"
 #include "files/trova_usb.h"
 #include "sim/param_image.h"
+#include "support/file_bytes.h"
 #include "support/simulator_process.h"
 #include "ui/message_box.h"
 
+using tq::test::fileBytes;
+using tq::test::writeFile;
 using tq::test::runCli;
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 // The main window connected through the chooser to the simulator's line, its Timer1 running as
 // for a user; the file dialog answers `file`.
