@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -18,6 +17,21 @@ constexpr unsigned kMaxPort = 255;
 std::string withComNumber(const char* what, std::uint8_t number)
 {
     return std::string(what) + " (COM" + std::to_string(number) + ")";
+}
+
+// The n of a Windows port name COM<n> (one to three digits), or 0.
+unsigned comNumber(const QString& name)
+{
+    if (!name.startsWith(QLatin1String("COM")) || name.size() < 4 || name.size() > 6)
+        return 0;
+    unsigned n = 0;
+    for (qsizetype i = 3; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c < '0' || c > '9')
+            return 0;
+        n = n * 10 + (c - '0');
+    }
+    return n;
 }
 
 QString joined(const QStringList& parts)
@@ -45,11 +59,9 @@ PortDiscovery GetSerialPortNames()
 
     // Windows names its ports COM<n> itself: that number is kept, and the entry reads like the
     // system's device name.
-    static const QRegularExpression comName(QStringLiteral("^COM(\\d{1,3})$"));
     std::vector<const SystemPort*> unnumbered;
     for (const SystemPort& info : devices) {
-        const auto match = comName.match(info.name);
-        const unsigned n = match.hasMatch() ? match.captured(1).toUInt() : 0;
+        const unsigned n = comNumber(info.name);
         if (n == 0 || n > kMaxPort || findPort(found.entries, static_cast<std::uint8_t>(n))) {
             unnumbered.push_back(&info);
             continue;

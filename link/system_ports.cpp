@@ -1,7 +1,6 @@
 #include "link/system_ports.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -69,14 +68,35 @@ bool virtualSerialLine(const QString& name)
         || name.startsWith(QLatin1String("tnt"));
 }
 
-// The USB device among the folders of a device path: named bus-port[.port...] ("1-2", "3-1.4"),
-// where its interfaces add ":config.interface" ("1-2:1.0"). The one nearest the terminal.
+// A USB device's folder is named bus-port[.port...] ("1-2", "3-1.4"); its interfaces add
+// ":config.interface" ("1-2:1.0").
+bool usbDeviceName(const QString& folder)
+{
+    const qsizetype dash = folder.indexOf(QLatin1Char('-'));
+    if (dash <= 0)
+        return false;
+    bool digitBefore = false;
+    for (qsizetype i = 0; i < folder.size(); ++i) {
+        const char16_t c = folder[i].unicode();
+        if (c >= '0' && c <= '9') {
+            digitBefore = true;
+            continue;
+        }
+        // A separator stands between digits: '-' once, where it is, then '.' between ports.
+        const bool separator = i == dash ? c == '-' : i > dash && c == '.';
+        if (!separator || !digitBefore)
+            return false;
+        digitBefore = false;
+    }
+    return digitBefore;
+}
+
+// The USB device among the folders of a device path: the one nearest the terminal.
 QString usbDeviceFolder(const QString& devicePath)
 {
-    static const QRegularExpression usbDevice(QStringLiteral("^\\d+-\\d+(\\.\\d+)*$"));
     const QStringList parts = devicePath.split(QLatin1Char('/'));
     for (qsizetype i = parts.size() - 1; i >= 0; --i)
-        if (usbDevice.match(parts[i]).hasMatch())
+        if (usbDeviceName(parts[i]))
             return parts.mid(0, i + 1).join(QLatin1Char('/'));
     return {};
 }
