@@ -9,6 +9,8 @@
 
 #include <string_view>
 
+#include "ui/quiet_scroll_bar.h"
+
 namespace tq::ui {
 
 namespace {
@@ -63,7 +65,15 @@ TerminalView::TerminalView(QPlainTextEdit* edit, const TerminalText& text)
 {
     // An undo history would keep every byte ever shown.
     m_edit->document()->setUndoRedoEnabled(false);
+    // Text arriving line by line changes the scroll bar at every line; once the text is long it
+    // no longer looks different, and is not drawn again.
+    m_edit->setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, m_edit));
     new EndKeys(m_edit);
+    // Fixed-pitch text has no ligatures or kerning to shape: a line laid out without shaping
+    // looks the same and costs a fraction.
+    QFont font = m_edit->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    m_edit->setFont(font);
     sync();
 }
 
@@ -80,6 +90,13 @@ void TerminalView::sync()
     if (!redrawn) {
         const int removed = follow();
         bar->setValue(before.atEnd ? bar->maximum() : before.value - removed);
+        // Scrolling moved what was shown and painted the lines it brought in; the line the
+        // text grew from (and anything below it) is painted now, wherever it stands.
+        if (m_appendedFrom >= 0) {
+            const QRect line = m_edit->cursorRect(QTextCursor(m_edit->document()->findBlock(m_appendedFrom)));
+            QWidget* viewport = m_edit->viewport();
+            viewport->update(0, line.top(), viewport->width(), viewport->height() - line.top());
+        }
         return;
     }
     const std::string previousHeading = m_heading;
@@ -109,13 +126,26 @@ int TerminalView::follow()
         m_droppedLines = m_text.droppedLines();
         m_heading = heading(m_text.text());
     }
+    m_appendedFrom = -1;
     const std::size_t from = static_cast<std::size_t>(m_end - m_text.droppedBytes());
     if (from < m_text.text().size()) {
         // Text that had no line break yet may have grown its first line.
         if (from < kHeadingBytes)
             m_heading = heading(m_text.text());
-        cursor.movePosition(QTextCursor::End);
+        // Placed in an edit block, the cursor does not lay out the line it stands on.
+        cursor.beginEditBlock();
+        const int at = m_edit->document()->characterCount() - 1;
+        cursor.setPosition(at);
+        // Lines dropped at the front move everything shown, and the whole view is repainted;
+        // otherwise what is shown stays, and the document's request to repaint all of it is
+        // not passed on (see sync).
+        QWidget* viewport = m_edit->viewport();
+        viewport->setAttribute(Qt::WA_UpdatesDisabled, removed == 0);
         cursor.insertText(shown(std::string_view(m_text.text()).substr(from)));
+        cursor.endEditBlock();
+        viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
+        if (removed == 0)
+            m_appendedFrom = at;
     }
     m_end = m_text.endPosition();
     return removed;

@@ -1,7 +1,8 @@
 #pragma once
 // Shows a TerminalText in a QPlainTextEdit (the main window's Text1) and keeps it in step:
 // appended bytes are inserted at the end and dropped lines removed at the front, so that the
-// cost of a sync follows what changed, not the length of the text. CR is not shown (CR LF ends
+// cost of a sync follows what changed, not the length of the text; after an append only the
+// lines that changed are painted again (the scroll moves the others). CR is not shown (CR LF ends
 // a line as LF does); every other byte is the Latin-1 character of its code.
 //
 // Where the view stands after a sync, as in a terminal:
@@ -47,6 +48,7 @@ private:
     std::uint64_t m_droppedLines = 0;
     std::uint64_t m_end = 0;  // position just after the last byte shown
     std::string m_heading;    // the first line shown
+    int m_appendedFrom = -1;  // where the last follow() appended without repainting the view
 };
 
 }  // namespace tq::ui

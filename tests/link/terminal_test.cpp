@@ -1,6 +1,7 @@
 // The bounded terminal text and its view: the text keeps the most recent part and trims at line
 // starts; the view shows the same text through appends, trims and replacements.
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -10,6 +11,33 @@
 #include "ui/terminal_view.h"
 
 using tq::TerminalText;
+
+namespace {
+
+// What the window shows of a text area's viewport: what was painted into the window, not a
+// fresh rendering of the widget.
+QImage onScreen(QPlainTextEdit& edit)
+{
+    QWidget* viewport = edit.viewport();
+    const QPoint at = viewport->mapTo(viewport->window(), QPoint());
+    return viewport->screen()
+        ->grabWindow(viewport->window()->winId(), at.x(), at.y(), viewport->width(), viewport->height())
+        .toImage();
+}
+
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+    int paints = 0;
+};
+
+}  // namespace
 
 class TerminalTest : public QObject {
     Q_OBJECT
@@ -118,6 +146,59 @@ private slots:
             arrive();
         QCOMPARE(topLine(), read);
         QVERIFY(bar->value() < bar->maximum());
+    }
+
+    // The view paints only the lines that changed when text is appended; after every sync the
+    // window must show what a text area given the whole text shows at the same place (a line
+    // left unpainted, or painted before it was complete, would differ).
+    void appendedTextShowsAsTheWholeTextShows()
+    {
+        QWidget window;
+        QPlainTextEdit followed(&window), whole(&window);
+        for (QPlainTextEdit* e : {&followed, &whole}) {
+            e->setGeometry(e == &followed ? 20 : 340, 0, 300, 160);  // away from the pointer at 0, 0
+            e->setReadOnly(true);
+        }
+        window.resize(660, 160);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        TerminalText t(600);
+        tq::ui::TerminalView view(&followed, t);
+        whole.setFont(followed.font());
+        PaintCounter wholePaints(whole.viewport());
+
+        std::string lines;
+        for (int i = 0; i < 12; ++i)
+            lines += "riga " + std::to_string(i) + "\r\n";
+        const struct { const char* what; std::string arrival; int scrollBack; } steps[] = {
+            {"two lines", "prima\r\nseconda\r\n", 0},
+            {"a line begun", "terza ini", 0},
+            {"and ended", "zia e finisce\r\n", 0},
+            {"enough lines to scroll", lines, 0},
+            {"a line wider than the view", "lunga " + std::string(60, '-'), 0},
+            {"which grows", std::string(50, '=') + "\r\n", 0},
+            {"empty lines", "\r\n\r\n", 0},
+            {"a reader scrolled up", lines, 6},
+            {"back at the end", "ultima riga\r\n", -1},
+            {"trimmed at the front", lines + lines + lines + lines, 0},
+            {"after the trim", "dopo\r\n", 0},
+        };
+        for (const auto& step : steps) {
+            QScrollBar* bar = followed.verticalScrollBar();
+            if (step.scrollBack > 0)
+                bar->setValue(bar->maximum() - step.scrollBack);
+            else if (step.scrollBack < 0)
+                bar->setValue(bar->maximum());
+            t.append(step.arrival);
+            view.sync();
+            const int painted = wholePaints.paints;
+            whole.setPlainText(QString::fromLatin1(t.text()).remove(QLatin1Char('\r')));
+            whole.verticalScrollBar()->setValue(bar->value());
+            // Both are repainted in one pass of the window.
+            QTRY_VERIFY2(wholePaints.paints > painted, step.what);
+            QVERIFY2(onScreen(followed) == onScreen(whole), step.what);
+        }
+        QVERIFY(t.droppedLines() > 0);
     }
 };
 
