@@ -45,8 +45,10 @@ void LineTrace::recordAt(LineDirection direction, std::int64_t us, std::string_v
 {
     if (bytes.empty())
         return;
-    if (m_ring.empty())
-        m_ring.resize(m_capacity);
+    // Left unwritten: the system gives the ring's pages as bytes are recorded into them, so that
+    // a trace of a quiet line holds little of its 4 MiB (zeroed, all of it would be resident).
+    if (!m_ring)
+        m_ring.reset(new char[m_capacity]);
     // An entry longer than the whole ring keeps its newest bytes.
     if (bytes.size() > m_capacity)
         bytes.remove_prefix(bytes.size() - m_capacity);
@@ -63,8 +65,8 @@ void LineTrace::copyIn(std::string_view bytes)
 {
     const std::size_t at = static_cast<std::size_t>(m_byteEnd % m_capacity);
     const std::size_t first = std::min(bytes.size(), m_capacity - at);
-    std::memcpy(m_ring.data() + at, bytes.data(), first);
-    std::memcpy(m_ring.data(), bytes.data() + first, bytes.size() - first);
+    std::memcpy(m_ring.get() + at, bytes.data(), first);
+    std::memcpy(m_ring.get(), bytes.data() + first, bytes.size() - first);
     m_byteEnd += bytes.size();
 }
 
@@ -113,8 +115,8 @@ void LineTrace::appendBytes(std::uint64_t entry, std::string& out, std::size_t l
     const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(end(entry) - from), limit);
     const std::size_t at = static_cast<std::size_t>(from % m_capacity);
     const std::size_t first = std::min(count, m_capacity - at);
-    out.append(m_ring.data() + at, first);
-    out.append(m_ring.data(), count - first);
+    out.append(m_ring.get() + at, first);
+    out.append(m_ring.get(), count - first);
 }
 
 }  // namespace tq

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,7 +74,7 @@ private:
     Clock m_clock;
     std::int64_t m_originNs = 0;
     std::int64_t m_lastUs = 0;
-    std::vector<char> m_ring;  // allocated at the first record
+    std::unique_ptr<char[]> m_ring;  // allocated at the first record
     std::uint64_t m_byteBegin = 0;  // absolute count of the oldest byte held
     std::uint64_t m_byteEnd = 0;    // absolute count one past the newest
     std::deque<Packed> m_entries;
