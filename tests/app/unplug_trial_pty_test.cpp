@@ -121,6 +121,7 @@ private slots:
             QTest::qWait(moment);
 
             form.Timer1->stop();
+            const bool connectedAtThePull = form.isConnected();
             const Held before = held(form);
             const std::size_t shown = messages.messages.size();
             sim.process().write("drop\n");
@@ -130,6 +131,8 @@ private slots:
             form.Timer1_Timer();                // a tick that was already due finds no port
 
             QStringList faults;
+            if (!connectedAtThePull)
+                faults << QStringLiteral("the line was lost before it was pulled");
             if (!noticed)
                 faults << QStringLiteral("still connected");
             if (messages.messages.size() != shown + 1)
