@@ -148,4 +148,9 @@ void stopOutputTest(Module1& m)
     m.ReceiveMode = Terminal;
 }
 
+void setReceiveMode(Module1& m, std::uint8_t mode)
+{
+    m.ReceiveMode = mode;
+}
+
 }  // namespace tq

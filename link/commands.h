@@ -117,4 +117,8 @@ void startOutputTest(Module1& m, const std::array<std::uint8_t, 3>& outputs);
 // terminal; OutputBytes keeps the last pattern.
 void stopOutputTest(Module1& m);
 
+// Puts the engine in `mode` as it stands, sending nothing: for a program that explores every
+// state of the engine (the fuzz target), never for a window, which moves it through the senders.
+void setReceiveMode(Module1& m, std::uint8_t mode);
+
 }  // namespace tq

@@ -140,7 +140,7 @@ void setState(Module1& m, tq::fuzz::ByteProgram& p)
     switch (p.below(6)) {
     case 0: {
         const unsigned mode = p.below(10);
-        m.ReceiveMode = static_cast<std::uint8_t>(mode == 9 ? 255 : mode);
+        tq::setReceiveMode(m, static_cast<std::uint8_t>(mode == 9 ? 255 : mode));
         break;
     }
     case 1: m.ChipToBuffer = p.byte() & 1; break;

@@ -8,34 +8,19 @@
 #include <QtTest>
 
 #include "link/terminal.h"
+#include "support/paint_probe.h"
 #include "ui/terminal_view.h"
 
 using tq::TerminalText;
+using tq::test::PaintCounter;
 
 namespace {
 
-// What the window shows of a text area's viewport: what was painted into the window, not a
-// fresh rendering of the widget.
+// What the window shows of a text area's viewport.
 QImage onScreen(QPlainTextEdit& edit)
 {
-    QWidget* viewport = edit.viewport();
-    const QPoint at = viewport->mapTo(viewport->window(), QPoint());
-    return viewport->screen()
-        ->grabWindow(viewport->window()->winId(), at.x(), at.y(), viewport->width(), viewport->height())
-        .toImage();
+    return tq::test::onScreen(*edit.viewport());
 }
-
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-    int paints = 0;
-};
 
 }  // namespace
 

@@ -6,33 +6,11 @@
 
 #include <functional>
 
+#include "support/paint_probe.h"
 #include "ui/quiet_scroll_bar.h"
 
-namespace {
-
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-    int paints = 0;
-};
-
-// What the window shows of the widget (from its backing store: what was painted, not a fresh
-// rendering).
-QImage onScreen(QWidget& widget)
-{
-    const QPoint at = widget.mapTo(widget.window(), QPoint());
-    return widget.screen()
-        ->grabWindow(widget.window()->winId(), at.x(), at.y(), widget.width(), widget.height())
-        .toImage();
-}
-
-}  // namespace
+using tq::test::onScreen;
+using tq::test::PaintCounter;
 
 class QuietScrollBarTest : public QObject {
     Q_OBJECT
