@@ -114,10 +114,13 @@ bool PtySession::plug()
         complain(QStringLiteral("cannot open a pseudo-terminal: %1").arg(QString::fromStdString(error)));
         return false;
     }
+    // The alias points at the line before the line is announced: whoever connects on reading
+    // the announcement finds the alias in place.
     const QString slave = QString::fromStdString(m_pty.slavePath());
-    say(QStringLiteral("Simulated TQ310 on %1").arg(slave));
     QString aliasError;
-    if (m_alias.point(slave, &aliasError))
+    const bool aliased = m_alias.point(slave, &aliasError);
+    say(QStringLiteral("Simulated TQ310 on %1").arg(slave));
+    if (aliased)
         say(QStringLiteral("Port alias: %1").arg(m_alias.path()));
     else
         complain(aliasError);

@@ -118,6 +118,23 @@ private slots:
         QCOMPARE(sim.process().exitCode(), 0);
         QVERIFY(!QFileInfo(alias).isSymLink());
     }
+
+    // Whoever connects on reading "Simulated TQ310 on" must find the alias already pointing at
+    // that line, at start and after every plug.
+    void anAnnouncedLineIsAlreadyBehindItsAlias()
+    {
+        SimulatorProcess sim(kSim);
+        QString line = sim.slave();
+        QVERIFY(!line.isEmpty());
+        const QString alias = sim.waitForLine(QStringLiteral("Port alias: "));
+        QVERIFY(!alias.isEmpty());
+        for (int plug = 0; plug < 30; ++plug) {
+            QCOMPARE(QFileInfo(alias).symLinkTarget(), line);
+            sim.process().write("drop\nnone\n");
+            line = sim.waitForLine(QStringLiteral("Simulated TQ310 on "));
+            QVERIFY(!line.isEmpty());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(PtyEndToEndTest)
