@@ -12,17 +12,8 @@
 #include "ui/terminal_view.h"
 
 using tq::TerminalText;
+using tq::test::onScreen;
 using tq::test::PaintCounter;
-
-namespace {
-
-// What the window shows of a text area's viewport.
-QImage onScreen(QPlainTextEdit& edit)
-{
-    return tq::test::onScreen(*edit.viewport());
-}
-
-}  // namespace
 
 class TerminalTest : public QObject {
     Q_OBJECT
@@ -181,7 +172,7 @@ private slots:
             whole.verticalScrollBar()->setValue(bar->value());
             // Both are repainted in one pass of the window.
             QTRY_VERIFY2(wholePaints.paints > painted, step.what);
-            QVERIFY2(onScreen(followed) == onScreen(whole), step.what);
+            QVERIFY2(onScreen(*followed.viewport()) == onScreen(*whole.viewport()), step.what);
         }
         QVERIFY(t.droppedLines() > 0);
     }
