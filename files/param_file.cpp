@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "files/line_reader.h"
+#include "files/system_file.h"
 
 namespace tq {
 
@@ -46,9 +47,9 @@ std::optional<std::uint8_t> parameterValue(std::string_view line)
 
 std::optional<std::string> readParamFile(Module1& m, const QString& path)
 {
-    m.CurrentFileName = QFile::encodeName(path).toStdString();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    m.CurrentFileName = systemName(path).toStdString();
+    QFile file;
+    if (!openRegularFile(file, path))
         return std::string(kOpenFailure);
     return readParamFile(m, file);
 }
