@@ -55,9 +55,9 @@ void Form1::menuTextsTaken(bool recordTaken)
     showDifferences();
     if (!recordTaken)
         return;
-    if (const std::optional<std::string> failure =
+    if (const std::optional<BackupFailure> failure =
             backUpDeviceCopy(m_module, backupFolder(), QDateTime::currentDateTime()))
-        m_terminal.append(*failure + kCrLf);
+        m_terminal.append(failure->terminalLine() + kCrLf);
 }
 
 }  // namespace tq

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 #include <tuple>
 #include <vector>
 
@@ -87,20 +88,37 @@ QStringList backupFiles(const QString& folder)
     return names;
 }
 
-std::optional<std::string> backUpDeviceCopy(const Module1& m, const QString& folder, const QDateTime& when, int keep)
+std::string BackupFailure::terminalLine() const
 {
-    const std::string failure = kBackupFailed + QDir::toNativeSeparators(folder).toLatin1().toStdString();
+    return kBackupFailed + folder.toLatin1().toStdString();
+}
+
+QString BackupFailure::message() const
+{
+    return QString::fromLatin1(kBackupFailed) + folder + QStringLiteral(" (") + reason + QLatin1Char(')');
+}
+
+std::optional<BackupFailure> backUpDeviceCopy(const Module1& m, const QString& folder, const QDateTime& when, int keep)
+{
+    const auto failure = [&folder](const QString& reason) {
+        return BackupFailure{QDir::toNativeSeparators(folder), reason};
+    };
     const QDir dir(folder);
-    if (!QDir().mkpath(folder))
-        return failure;
+    if (!dir.exists()) {
+        if (!QDir().mkpath(folder))
+            return failure(qt_error_string(errno));
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
 
     const std::string content = paramFileContent(m.ChipParams, m.ChipMenuTexts);
     std::vector<Entry> kept = entries(folder);
     if (!kept.empty() && holds(dir.filePath(kept.back().name), content))
         return std::nullopt;
 
-    if (saveBytes(dir.filePath(nameFor(when, m.ChipParams, kept)), content) != SaveStatus::Saved)
-        return failure;
+    QString reason;
+    if (saveBytes(dir.filePath(nameFor(when, m.ChipParams, kept)), content, &reason, FileAccess::OwnerOnly)
+        != SaveStatus::Saved)
+        return failure(reason);
 
     // A backup whose removal fails stays; the next store tries again.
     kept = entries(folder);

@@ -17,6 +17,19 @@ namespace tq {
 inline constexpr int kKeptBackups = 500;
 // The terminal line of a backup that could not be stored, followed by the folder.
 inline constexpr const char* kBackupFailed = "Copia di sicurezza NON salvata in ";
+// "apri copia di sicurezza" before the first backup, followed by the folder.
+inline constexpr const char* kNoBackups = "Nessuna copia di sicurezza in ";
+
+// Why a backup was not stored.
+struct BackupFailure {
+    QString folder;  // with the system's separators
+    QString reason;  // the system's words
+
+    // kBackupFailed and the folder, for the terminal (Latin-1).
+    std::string terminalLine() const;
+    // The same and the reason, for a message box: "... in /home/x/backups (Permission denied)".
+    QString message() const;
+};
 
 // $TQ310_BACKUPS when set, otherwise <generic data folder>/tq310-test/backups
 // (~/.local/share/tq310-test/backups on Linux).
@@ -31,9 +44,10 @@ QStringList backupFiles(const QString& folder);
 // yyyyMMdd-HHmmss-<CRC high>-<CRC low>.ini after the local time and the device CRC caption
 // ("20261206-153012-251-88.ini"; "-2", "-3" ... before ".ini" when that name is taken).
 // Nothing is written when the newest backup holds the same bytes. Beyond `keep` backups the
-// oldest are removed. Returns the terminal line of a failure (the folder cannot be made, the file
-// cannot be written), nothing when the backup is stored or was already there.
-std::optional<std::string> backUpDeviceCopy(const Module1& m, const QString& folder, const QDateTime& when,
+// oldest are removed. The backups are the user's alone: the folder is made 0700, the files 0600,
+// whatever the umask. Returns what failed (the folder cannot be made, the file cannot be
+// written), nothing when the backup is stored or was already there.
+std::optional<BackupFailure> backUpDeviceCopy(const Module1& m, const QString& folder, const QDateTime& when,
                                             int keep = kKeptBackups);
 
 }  // namespace tq

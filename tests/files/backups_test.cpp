@@ -1,18 +1,20 @@
 // The backups of the controller's set-up, on real folders. The faults they guard against: a
 // backup that does not read back as the controller's values, a second copy of an unchanged
 // set-up at every read-back, a backup overwritten or pruned out of time order, a file of the user
-// removed because it sits in the folder, and a failure that leaves half a file or stays silent.
+// removed because it sits in the folder, a failure that leaves half a file or does not say why,
+// and backups that other users may read.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <cerrno>
+#include <sys/stat.h>
 
 #include "files/backups.h"
 #include "files/param_file.h"
+#include "support/disk_full.h"
 
 namespace tq {
 namespace {
@@ -51,8 +53,15 @@ TEST(Backups, ABackupOpensAsTheControllersValues)
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("a/b/backups"));  // made as needed
     const Module1 device = deviceCopy(7);
-    ASSERT_EQ(backUpDeviceCopy(device, folder, kMorning), std::nullopt);
+    const mode_t umaskBefore = umask(0);  // the most open there is: the backups stay the user's all the same
+    ASSERT_FALSE(backUpDeviceCopy(device, folder, kMorning));
+    umask(umaskBefore);
     ASSERT_EQ(backupFiles(folder), QStringList{QStringLiteral("20261206-153012-251-88.ini")});
+    for (const auto& [path, mode] : {std::pair{folder, 0700}, {folder + QStringLiteral("/20261206-153012-251-88.ini"), 0600}}) {
+        struct stat status {};
+        ASSERT_EQ(stat(QFile::encodeName(path).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, mode_t(mode)) << path.toStdString();
+    }
 
     Module1 opened;
     ASSERT_EQ(readParamFile(opened, folder + QStringLiteral("/20261206-153012-251-88.ini")), std::nullopt);
@@ -82,7 +91,7 @@ TEST(Backups, AnUnchangedSetUpIsStoredOnceAndNoBackupIsEverOverwritten)
     };
     for (const auto& s : steps) {
         const Module1 copy = s.copy ? *s.copy : deviceCopy(s.seed);
-        EXPECT_EQ(backUpDeviceCopy(copy, folder, kMorning.addSecs(s.second)), std::nullopt);
+        EXPECT_FALSE(backUpDeviceCopy(copy, folder, kMorning.addSecs(s.second)));
         EXPECT_EQ(backupFiles(folder), s.names);
         EXPECT_EQ(bytesOf(folder + QLatin1Char('/') + s.names.back()),
                   QByteArray::fromStdString(paramFileContent(copy.ChipParams, copy.ChipMenuTexts)));
@@ -110,7 +119,7 @@ TEST(Backups, The501stRemovesTheOldestAndNothingElse)
 
     EXPECT_EQ(backupFiles(folder).size(), kKeptBackups);
     EXPECT_EQ(backupFiles(folder).first(), made.first());
-    EXPECT_EQ(backUpDeviceCopy(deviceCopy(3), folder, kMorning), std::nullopt);
+    EXPECT_FALSE(backUpDeviceCopy(deviceCopy(3), folder, kMorning));
 
     QStringList expected = made.mid(1);
     expected << QStringLiteral("20261206-153012-251-88.ini");
@@ -120,36 +129,24 @@ TEST(Backups, The501stRemovesTheOldestAndNothingElse)
     EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/20240101-000000-1-2.ini")).isDir());
 }
 
-// Runs `store` while files may grow only to `limit` bytes in this process, as on a disk that
-// fills up during the write. It holds for root as well, unlike a read-only folder.
-std::optional<std::string> withDiskFull(rlim_t limit, const std::function<std::optional<std::string>()>& store)
-{
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = limit;
-    std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead of ending the process
-    setrlimit(RLIMIT_FSIZE, &small);
-    std::optional<std::string> result = store();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    return result;
-}
-
-TEST(Backups, AFailureIsOneLineAndLeavesNothingBehind)
+TEST(Backups, AFailureSaysWhereAndWhyAndLeavesNothingBehind)
 {
     QTemporaryDir dir;
     const QString plain = dir.filePath(QStringLiteral("plain"));
     writeFile(plain, "x");
     const QString full = dir.filePath(QStringLiteral("full"));
-    const struct { QString folder; bool diskFull; } cases[] = {
-        {plain + QStringLiteral("/backups"), false},  // under a file: the folder cannot be made, not even by root
-        {plain, false},                               // the folder is a file
-        {full, true},                                 // the disk fills up during the write
+    const struct { QString folder; bool diskFull; int error; } cases[] = {
+        {plain + QStringLiteral("/backups"), false, ENOTDIR},  // under a file: not even root can make it
+        {plain, false, EEXIST},                                // the folder is a file
+        {full, true, EFBIG},                                   // the disk fills up during the write
     };
     for (const auto& c : cases) {
-        const auto store = [&] { return backUpDeviceCopy(deviceCopy(5), c.folder, kMorning); };
-        const std::optional<std::string> failure = c.diskFull ? withDiskFull(100, store) : store();
-        EXPECT_EQ(failure, "Copia di sicurezza NON salvata in " + c.folder.toStdString()) << c.folder.toStdString();
+        std::optional<BackupFailure> failure;
+        const auto store = [&] { failure = backUpDeviceCopy(deviceCopy(5), c.folder, kMorning); };
+        c.diskFull ? test::withDiskFull(100, store) : store();
+        ASSERT_TRUE(failure) << c.folder.toStdString();
+        EXPECT_EQ(failure->terminalLine(), "Copia di sicurezza NON salvata in " + c.folder.toStdString());
+        EXPECT_EQ(failure->message(), QStringLiteral("Copia di sicurezza NON salvata in %1 (%2)").arg(c.folder, qt_error_string(c.error)));
         EXPECT_EQ(backupFiles(c.folder), QStringList());
     }
     EXPECT_EQ(QDir(full).entryList(QDir::Files | QDir::Hidden), QStringList());  // no temporary file either
