@@ -2,18 +2,52 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+
+#include <vector>
+#endif
+
 namespace tq {
 
 namespace {
 
-// A port this user may not open: the group that may, and the command that makes the user one of it.
-QString permissionDeniedText(const QString& group)
+// Whether this process counts as a member of the group: its own group or one of the others.
+bool inGroup(uint groupId)
 {
+#if defined(Q_OS_UNIX)
+    if (getegid() == groupId)
+        return true;
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(getgroups(0, nullptr), 0)));
+    groups.resize(static_cast<std::size_t>(std::max(getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    return std::find(groups.begin(), groups.end(), groupId) != groups.end();
+#else
+    Q_UNUSED(groupId);
+    return true;
+#endif
+}
+
+// A port this user may not open. Joining the device's group helps only when the group is the
+// serial ports' (dialout on Debian and Fedora, uucp on Arch) and the user is not one of it yet;
+// otherwise the owner, the group and the mode tell what stands in the way.
+QString permissionDeniedText(const QFileInfo& device)
+{
+    const QString group = device.group();
     if (group.isEmpty())
         return QString::fromUtf8("permesso negato: l'utente non ha accesso alla porta");
-    return QString::fromUtf8("permesso negato: la porta appartiene al gruppo %1, di cui l'utente non fa parte "
-                             "(sudo usermod -aG %1 $USER, poi uscire e rientrare nella sessione)")
-        .arg(group);
+    const bool serialGroup = group == QLatin1String("dialout") || group == QLatin1String("uucp");
+    if (serialGroup && !inGroup(device.groupId()))
+        return QString::fromUtf8("permesso negato: la porta appartiene al gruppo %1, di cui l'utente non fa parte "
+                                 "(sudo usermod -aG %1 $USER, poi uscire e rientrare nella sessione)")
+            .arg(group);
+    const auto permissions = static_cast<uint>(device.permissions());
+    const QString mode = QStringLiteral("0%1%2%3")
+                             .arg((permissions >> 12) & 7)
+                             .arg((permissions >> 4) & 7)
+                             .arg(permissions & 7);
+    return QString::fromUtf8("permesso negato: proprietario %1, gruppo %2, permessi %3").arg(device.owner(), group, mode);
 }
 
 }  // namespace
@@ -150,11 +184,10 @@ QString openErrorText(QSerialPort::SerialPortError error, const QString& locatio
     case QSerialPort::DeviceNotFoundError:
         return QString::fromUtf8("la porta non esiste");
     case QSerialPort::PermissionError: {
-        // The system says the same for a port in use and for a user who may not open it. On
-        // Linux a serial device belongs to the group dialout, and a user outside it may not.
+        // The system says the same for a port in use and for a user who may not open it.
         const QFileInfo device(location);
         if (device.exists() && !(device.isReadable() && device.isWritable()))
-            return permissionDeniedText(device.group());
+            return permissionDeniedText(device);
         return QString::fromUtf8("la porta è occupata da un altro programma o non è accessibile");
     }
     case QSerialPort::OpenError:

@@ -1,7 +1,9 @@
 // Why a real serial line did not open, as the user is told. The system gives one error for a
 // port in use and for a port the user may not open; the second needs another remedy (the group
-// dialout), so the two must not be confused. The port is a real pseudo-terminal, and the open is
-// tried by a real unprivileged process (nobody, in no group), so the kernel itself refuses it.
+// dialout), so the two must not be confused; and joining a group is no remedy for a device of
+// root's group, or for a member of dialout whom the mode keeps out. The port is a real
+// pseudo-terminal, and the open is tried by a real unprivileged process (nobody, in no group or
+// in the device's), so the kernel itself refuses it.
 #include <QtTest>
 
 #include <fcntl.h>
@@ -16,8 +18,9 @@
 
 namespace {
 
-// Opens the location in a child process that runs as the user nobody; what the child was told.
-QString openAsNobody(const QString& location)
+// Opens the location in a child process that runs as the user nobody, in no group or in `group`;
+// what the child was told.
+QString openAsNobody(const QString& location, const ::group* group)
 {
     const passwd* nobody = getpwnam("nobody");
     if (!nobody)
@@ -28,7 +31,7 @@ QString openAsNobody(const QString& location)
     const pid_t child = fork();
     if (child == 0) {
         ::close(pipeFds[0]);
-        if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+        if (setgroups(group ? 1 : 0, group ? &group->gr_gid : nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
             _exit(3);
         tq::QtSerialPort port;
         port.setSystemLocation(location);
@@ -60,16 +63,18 @@ private slots:
         QTest::addColumn<QString>("groupName");
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("heldByAnother");
+        QTest::addColumn<bool>("memberOfGroup");
         QTest::addColumn<QString>("said");
 
         const QString busy = QString::fromUtf8("la porta è occupata da un altro programma o non è accessibile");
-        QTest::newRow("a device of the group dialout") << "dialout" << 0660 << false
+        QTest::newRow("a device of the group dialout") << "dialout" << 0660 << false << false
             << QString::fromUtf8("permesso negato: la porta appartiene al gruppo dialout, di cui l'utente non fa "
                                  "parte (sudo usermod -aG dialout $USER, poi uscire e rientrare nella sessione)");
-        QTest::newRow("a device of the group root") << "root" << 0600 << false
-            << QString::fromUtf8("permesso negato: la porta appartiene al gruppo root, di cui l'utente non fa "
-                                 "parte (sudo usermod -aG root $USER, poi uscire e rientrare nella sessione)");
-        QTest::newRow("in use by another program") << "dialout" << 0666 << true << busy;
+        QTest::newRow("a device of root alone") << "root" << 0600 << false << false
+            << QString::fromUtf8("permesso negato: proprietario root, gruppo root, permessi 0600");
+        QTest::newRow("a member of dialout kept out by the mode") << "dialout" << 0604 << false << true
+            << QString::fromUtf8("permesso negato: proprietario root, gruppo dialout, permessi 0604");
+        QTest::newRow("in use by another program") << "dialout" << 0666 << true << false << busy;
     }
 
     void permissionOrBusy()
@@ -77,6 +82,7 @@ private slots:
         QFETCH(QString, groupName);
         QFETCH(int, mode);
         QFETCH(bool, heldByAnother);
+        QFETCH(bool, memberOfGroup);
         QFETCH(QString, said);
         if (geteuid() != 0)
             QSKIP("needs root, to give the device to a group and open it as another user");
@@ -95,7 +101,7 @@ private slots:
         QString error;
         QVERIFY(!heldByAnother || other.open(&error));
 
-        QCOMPARE(openAsNobody(slave), said);
+        QCOMPARE(openAsNobody(slave, memberOfGroup ? owner : nullptr), said);
         other.close();
         ::close(master);
     }
