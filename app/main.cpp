@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/quit_after_read.h"
 #include "ui/message_box.h"
+#include "ui/qt_italian.h"
 
 #ifdef Q_OS_WIN
 #define NOMINMAX
@@ -46,6 +47,7 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    tq::ui::installQtItalian();
     // The desktop entry's name, so that a Wayland compositor shows the entry's icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.kelvora.tq310test"));
     // The program ends when the port chooser is unloaded, not when its last window hides.

@@ -31,6 +31,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
   # The libraries the programs need, from the binaries themselves (dpkg-shlibdeps).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # Qt's own dialogs in Italian (qtbase_it.qm); without it they speak English.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 endif()
 
 include(CPack)

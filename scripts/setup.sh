@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
+  qt6-translations-l10n              # Qt's own dialogs in Italian (qtbase_it.qm)
 )
 if [ "${1:-}" = "--ship" ]; then
   packages+=(

@@ -1,7 +1,11 @@
-// The tool's own texts, word for word and blank for blank, in every window that shows them.
+// The tool's own texts, word for word and blank for blank, in every window that shows them, with
+// Qt's own parts in Italian beside them as the program starts them.
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -12,12 +16,14 @@
 #include "link/cerca.h"
 #include "operations/form2.h"
 #include "operations/inp_out.h"
+#include "ui/qt_italian.h"
 
 class SystemTextsTest : public QObject {
     Q_OBJECT
 private slots:
     void windowsShowTheirTextsExactly()
     {
+        QVERIFY(tq::ui::installQtItalian());
         tq::Form1 form;
         tq::cerca chooser([] { return tq::PortDiscovery{}; });
         tq::prog1 programmer;
@@ -27,6 +33,11 @@ private slots:
         form.setPortBackends([] { return tq::PortDiscovery{}; }, {});
         form.Form_Load();
         form.IniPorta();  // no port chosen: the unconnected state
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        const QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        QLineEdit edit;
+        const std::unique_ptr<QMenu> editMenu(edit.createStandardContextMenu());
 
         const struct { QString shown, quoted; } texts[] = {
             {form.windowTitle(), "Test per TQ310  Vers. 12.13B  By Kelvora"},
@@ -66,6 +77,9 @@ private slots:
             {outputs.Command1->text(), "Tutti ON"},
             {outputs.Command2->text(), "Tutti OFF"},
             {outputs.Command3->text(), "Uscita"},
+            {files.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text(), "Cerca in:"},
+            {buttons.button(QDialogButtonBox::Cancel)->text(), "Annulla"},
+            {editMenu->actions().first()->text().section(QLatin1Char('\t'), 0, 0), "Ann&ulla"},  // Undo
         };
         for (const auto& t : texts)
             QCOMPARE(t.shown, t.quoted);
