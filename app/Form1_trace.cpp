@@ -39,8 +39,8 @@ void Form1::installTrace()
 
 LineDecorator Form1::lineRecorder()
 {
-    return [this](std::unique_ptr<SerialPort> line) {
-        return std::make_unique<TracingPort>(std::move(line), m_lineTrace);
+    return [this](std::unique_ptr<SerialPort> line, const PortEntry* listed) {
+        return std::make_unique<TracingPort>(std::move(line), m_lineTrace, listed);
     };
 }
 

@@ -47,7 +47,7 @@ LineReader::Status LineReader::next(std::string& line)
         qsizetype end = m_pos;
         while (end < m_chunk.size() && m_chunk[end] != '\r' && m_chunk[end] != '\n')
             ++end;
-        if (qsizetype(line.size()) + (end - m_pos) > kMaxLineLength)
+        if (qsizetype(line.size()) + (end - m_pos) > m_maxLength)
             return Status::TooLong;
         line.append(m_chunk.constData() + m_pos, std::size_t(end - m_pos));
         m_pos = end;

@@ -1,6 +1,7 @@
 #pragma once
 // Reads a byte file line by line. CR LF, LF and a lone CR each end a line. A line is never held
-// beyond kMaxLineLength bytes, so a huge file of one line is refused after reading that much.
+// beyond its maximum length (kMaxLineLength unless given), so a huge file of one line is refused
+// after reading that much.
 
 #include <QByteArray>
 
@@ -16,7 +17,10 @@ class LineReader {
 public:
     enum class Status { Line, End, TooLong, Error };
 
-    explicit LineReader(QIODevice& device) : m_device(device) {}
+    explicit LineReader(QIODevice& device, qsizetype maxLength = kMaxLineLength)
+        : m_device(device), m_maxLength(maxLength)
+    {
+    }
 
     // The next line without its line end; End once nothing is left to read.
     Status next(std::string& line);
@@ -28,6 +32,7 @@ private:
     void skipPendingLf();
 
     QIODevice& m_device;
+    qsizetype m_maxLength;
     QByteArray m_chunk;
     qsizetype m_pos = 0;
     bool m_failed = false;

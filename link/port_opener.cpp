@@ -84,7 +84,7 @@ bool PortOpener::open(std::uint8_t number, QString* error)
     const PortEntry* listed = findPort(m_entries, number);
     std::unique_ptr<SerialPort> port = m_backend ? m_backend(listed) : systemPort(listed);
     if (m_decorate)
-        port = m_decorate(std::move(port));
+        port = m_decorate(std::move(port), listed);
     port->setPortNumber(number);
     if (!port->open(error))
         return false;

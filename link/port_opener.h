@@ -38,8 +38,10 @@ using PortDiscoverer = std::function<PortDiscovery()>;
 using PortBackend = std::function<std::unique_ptr<SerialPort>(const PortEntry* listed)>;
 // A new line to the simulated controller, made by sim/ (the core's link knows no simulator).
 using SimulatedLine = std::function<std::unique_ptr<SerialPort>()>;
-// A port laid over the line before it opens, seeing all that passes (the line trace).
-using LineDecorator = std::function<std::unique_ptr<SerialPort>(std::unique_ptr<SerialPort> line)>;
+// A port laid over the line before it opens, seeing all that passes (the line trace); listed is
+// the line's entry (nullptr: a number no entry owns).
+using LineDecorator =
+    std::function<std::unique_ptr<SerialPort>(std::unique_ptr<SerialPort> line, const PortEntry* listed)>;
 
 // The LOCATION of the simulated controller.
 inline constexpr const char* kSimulatedLocation = "sim";

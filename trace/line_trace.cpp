@@ -4,6 +4,7 @@
 #include <cassert>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace tq {
 
@@ -26,8 +27,9 @@ LineTrace::LineTrace(std::size_t capacityBytes, Clock clock)
     m_originNs = m_clock();
 }
 
-void LineTrace::restart()
+void LineTrace::restart(TraceOrigin origin)
 {
+    m_origin = std::move(origin);
     m_entries.clear();
     m_firstEntry = 0;
     m_byteBegin = m_byteEnd = 0;

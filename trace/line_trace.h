@@ -21,6 +21,16 @@ enum class LineDirection : std::uint8_t {
     Received,  // from the controller to the tool
 };
 
+// Where a trace comes from, for the heading of a saved trace (Latin-1 texts; empty: not known,
+// as in a trace saved before headings named it).
+struct TraceOrigin {
+    std::string connected;  // the local date and time the port was opened, "07/12/2026 15:30:12"
+    std::string port;       // "Com.3 /dev/ttyUSB0"
+    std::string recorder;   // the program and its version, "tq310-test 12.13"
+
+    bool operator==(const TraceOrigin&) const = default;
+};
+
 class LineTrace {
 public:
     static constexpr std::size_t kCapacityBytes = 4 * 1024 * 1024;
@@ -34,7 +44,8 @@ public:
     explicit LineTrace(std::size_t capacityBytes = kCapacityBytes, Clock clock = {});
 
     // The port was opened: the trace empties and times count from now.
-    void restart();
+    void restart(TraceOrigin origin = {});
+    const TraceOrigin& origin() const { return m_origin; }
     // Bytes that went over the line just now.
     void record(LineDirection direction, std::string_view bytes);
     // Bytes at a given time, for a trace read back from a file; times never go back.
@@ -80,6 +91,7 @@ private:
     std::deque<Packed> m_entries;
     std::uint64_t m_firstEntry = 0;
     std::uint64_t m_session = 0;
+    TraceOrigin m_origin;
 };
 
 }  // namespace tq

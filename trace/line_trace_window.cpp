@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -158,11 +159,14 @@ void LineTraceWindow::refresh()
     const TraceFrames& frames = m_table->frames();
     const LineTrace& trace = *m_shown;
     const QString source = showingFile() ? QStringLiteral("File %1").arg(m_fileName) : QStringLiteral("Linea");
-    StatusLabel->setText(QStringLiteral("%1: %2 trame, %3 byte (al massimo %4)")
-                             .arg(source)
-                             .arg(frames.size())
-                             .arg(trace.byteCount())
-                             .arg(trace.capacity()));
+    QString status = QStringLiteral("%1: %2 trame, %3 byte (al massimo %4)")
+                         .arg(source)
+                         .arg(frames.size())
+                         .arg(trace.byteCount())
+                         .arg(trace.capacity());
+    if (showingFile() && m_leftOut > 0)
+        status += QStringLiteral(", %1 trame pi\u00F9 vecchie lasciate fuori").arg(m_leftOut);
+    StatusLabel->setText(status);
     SaveButton->setEnabled(frames.size() > 0);
     if (added && FollowBox->isChecked())
         Table->scrollToBottom();
@@ -174,9 +178,10 @@ void LineTraceWindow::save()
     if (path.isEmpty())
         return;
     refresh();
-    if (saveTrace(path, m_table->frames()) != SaveStatus::Saved)
-        ui::MsgBox(this, std::string(kSaveFailed) + path.toLocal8Bit().toStdString(), ui::MessageIcon::Warning,
-                   ui::kErrorTitle);
+    QString reason;
+    if (saveTrace(path, m_table->frames(), &reason) != SaveStatus::Saved)
+        ui::MsgBox(this, QString::fromLatin1(kSaveFailed) + QDir::toNativeSeparators(path) + QStringLiteral(" (") + reason + QLatin1Char(')'),
+                   ui::MessageIcon::Warning, ui::kErrorTitle);
 }
 
 void LineTraceWindow::open()
@@ -184,16 +189,17 @@ void LineTraceWindow::open()
     const QString path = askPath(false);
     if (path.isEmpty())
         return;
+    // A ring of the same size as the line's: a file keeps what recording would have kept.
+    auto file = std::make_unique<LineTrace>(m_live.capacity());
     QString error;
-    const auto frames = readTraceFile(path, &error);
-    if (!frames) {
-        ui::MsgBox(this, std::string(kOpenFailed) + (path + QStringLiteral(": ") + error).toLatin1().toStdString(),
+    const std::optional<std::size_t> leftOut = loadTraceFile(*file, path, &error);
+    if (!leftOut) {
+        ui::MsgBox(this, QString::fromLatin1(kOpenFailed) + QDir::toNativeSeparators(path) + QStringLiteral(": ") + error,
                    ui::MessageIcon::Warning, ui::kErrorTitle);
         return;
     }
-    auto file = std::make_unique<LineTrace>();
-    loadTrace(*file, *frames);
     m_fileName = QFileInfo(path).fileName();
+    m_leftOut = *leftOut;
     // A file shown before goes after the table that looks at it.
     const std::unique_ptr<LineTrace> previous = std::exchange(m_file, std::move(file));
     showTrace(*m_file);

@@ -66,6 +66,7 @@ private:
     const LineTrace* m_shown = nullptr;
     std::unique_ptr<LineTrace> m_file;  // a saved trace being shown
     QString m_fileName;
+    std::size_t m_leftOut = 0;  // the file's older frames that the ring did not keep
     std::unique_ptr<TraceTable> m_table;
 };
 

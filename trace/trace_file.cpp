@@ -1,17 +1,29 @@
 #include "trace/trace_file.h"
 
+#include <QBuffer>
 #include <QFile>
 
 #include <cstdio>
+#include <utility>
+
+#include "files/line_reader.h"
+#include "files/system_file.h"
 
 namespace tq {
 
 namespace {
 
-constexpr const char* kHeading =
-    "# tq310-test: registro della linea\r\n"
+constexpr const char* kTitle = "# tq310-test: registro della linea\r\n";
+constexpr const char* kColumns =
     "# tempo in secondi dall'apertura della porta; TX dal PC al TQ310, RX dal TQ310 al PC\r\n"
     "#      tempo  dir byte (esadecimale) | decodifica\r\n";
+constexpr std::string_view kConnectedMark = "# connessione: ";
+constexpr std::string_view kPortMark = ", porta ";
+constexpr std::string_view kRecorderMark = "# registrato da: ";
+
+// The longest line of a frame: a ring's worth of bytes in hexadecimal, and room for the time and
+// the decoded text.
+constexpr qsizetype kMaxTraceLine = 3 * qsizetype(LineTrace::kCapacityBytes) + 65536;
 
 constexpr std::string_view kSent = "TX";
 constexpr std::string_view kReceived = "RX";
@@ -87,6 +99,27 @@ std::optional<std::string> parseLine(std::string_view line, TraceFrame& frame)
     return std::nullopt;
 }
 
+// A comment line of the heading that names the origin, into origin.
+void readHeading(std::string_view line, TraceOrigin& origin)
+{
+    if (line.substr(0, kConnectedMark.size()) == kConnectedMark) {
+        line.remove_prefix(kConnectedMark.size());
+        const std::size_t port = line.find(kPortMark);
+        origin.connected = line.substr(0, port);
+        origin.port = port == std::string_view::npos ? std::string() : std::string(line.substr(port + kPortMark.size()));
+    } else if (line.substr(0, kRecorderMark.size()) == kRecorderMark) {
+        origin.recorder = line.substr(kRecorderMark.size());
+    }
+}
+
+std::optional<std::vector<TraceFrame>> collect(QIODevice& device, QString* error)
+{
+    std::vector<TraceFrame> frames;
+    if (!readTrace(device, [&frames](TraceFrame&& frame) { frames.push_back(std::move(frame)); }, nullptr, error))
+        return std::nullopt;
+    return frames;
+}
+
 }  // namespace
 
 std::string traceLine(const TraceFrame& frame, std::string_view decoded)
@@ -112,7 +145,17 @@ std::string traceLine(const TraceFrame& frame, std::string_view decoded)
 
 std::string traceText(const TraceFrames& frames)
 {
-    std::string text = kHeading;
+    const TraceOrigin& origin = frames.trace().origin();
+    std::string text = kTitle;
+    if (!origin.connected.empty() || !origin.port.empty()) {
+        text += std::string(kConnectedMark) + origin.connected;
+        if (!origin.port.empty())
+            text += std::string(kPortMark) + origin.port;
+        text += "\r\n";
+    }
+    if (!origin.recorder.empty())
+        text += std::string(kRecorderMark) + origin.recorder + "\r\n";
+    text += kColumns;
     for (std::size_t i = 0; i < frames.size(); ++i) {
         text += traceLine(frames.frame(i), frames.describe(i));
         text += "\r\n";
@@ -120,61 +163,88 @@ std::string traceText(const TraceFrames& frames)
     return text;
 }
 
+bool readTrace(QIODevice& device, const std::function<void(TraceFrame&&)>& take, TraceOrigin* origin, QString* error)
+{
+    LineReader reader(device, kMaxTraceLine);
+    std::string line;
+    std::size_t number = 0;
+    std::optional<std::int64_t> lastUs;
+    const auto wrong = [&number, error](const char* why) {
+        if (error)
+            *error = QStringLiteral("riga %1: %2").arg(number).arg(QString::fromLatin1(why));
+        return false;
+    };
+    for (;;) {
+        const LineReader::Status status = reader.next(line);
+        if (status == LineReader::Status::End)
+            return true;
+        ++number;
+        if (status == LineReader::Status::TooLong)
+            return wrong("troppo lunga");
+        if (status == LineReader::Status::Error) {
+            if (error)
+                *error = device.errorString();
+            return false;
+        }
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos)
+            continue;
+        if (line[first] == '#') {
+            if (origin)
+                readHeading(line, *origin);
+            continue;
+        }
+        TraceFrame frame;
+        std::optional<std::string> why = parseLine(line, frame);
+        if (!why && lastUs && frame.us < *lastUs)
+            why = "il tempo torna indietro";
+        if (why)
+            return wrong(why->c_str());
+        lastUs = frame.us;
+        take(std::move(frame));
+    }
+}
+
 std::optional<std::vector<TraceFrame>> parseTraceText(std::string_view text, QString* error)
 {
-    std::vector<TraceFrame> frames;
-    std::size_t number = 0;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        const std::size_t first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos || line[first] == '#')
-            continue;
-        TraceFrame frame;
-        std::optional<std::string> wrong = parseLine(line, frame);
-        if (!wrong && !frames.empty() && frame.us < frames.back().us)
-            wrong = "il tempo torna indietro";
-        if (wrong) {
-            if (error)
-                *error = QStringLiteral("riga %1: %2").arg(number).arg(QString::fromLatin1(wrong->c_str()));
-            return std::nullopt;
-        }
-        frames.push_back(std::move(frame));
-    }
-    return frames;
+    QByteArray bytes = QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return collect(buffer, error);
 }
 
 std::optional<std::vector<TraceFrame>> readTraceFile(const QString& path, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
+    QFile file;
+    if (!openRegularFile(file, path, error))
         return std::nullopt;
-    }
-    const QByteArray all = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
-    return parseTraceText(std::string_view(all.constData(), static_cast<std::size_t>(all.size())), error);
+    return collect(file, error);
 }
 
-SaveStatus saveTrace(const QString& path, const TraceFrames& frames)
+std::optional<std::size_t> loadTraceFile(LineTrace& trace, const QString& path, QString* error)
 {
-    return saveBytes(path, traceText(frames));
-}
-
-void loadTrace(LineTrace& trace, const std::vector<TraceFrame>& frames)
-{
-    trace.restart();
-    for (const TraceFrame& frame : frames)
+    QFile file;
+    if (!openRegularFile(file, path, error))
+        return std::nullopt;
+    // The heading comes before the frames: the trace restarts with its origin at the first frame.
+    TraceOrigin origin;
+    bool started = false;
+    const auto take = [&](TraceFrame&& frame) {
+        if (!std::exchange(started, true))
+            trace.restart(origin);
         trace.recordAt(frame.direction, frame.us, frame.bytes);
+    };
+    if (!readTrace(file, take, &origin, error))
+        return std::nullopt;
+    if (!started)
+        trace.restart(origin);
+    // Each frame of the file is one entry of the trace, and the ring drops whole entries.
+    return static_cast<std::size_t>(trace.firstEntry());
+}
+
+SaveStatus saveTrace(const QString& path, const TraceFrames& frames, QString* reason)
+{
+    return saveBytes(path, traceText(frames), reason);
 }
 
 }  // namespace tq

@@ -10,9 +10,16 @@
 // each, one blank between them; " | " and the decoded line. Lines that start with "#" and empty
 // lines are comments. Reading takes the time, the direction and the bytes; the decoded text is for
 // the reader and is made anew from the bytes. LF alone also ends a line.
+//
+// The heading names where the trace comes from, in comment lines that a reader may do without
+// (older traces have none):
+//
+//     # connessione: 07/12/2026 15:30:12, porta Com.3 /dev/ttyUSB0
+//     # registrato da: tq310-test 12.13
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,22 +28,31 @@
 #include "files/save_bytes.h"
 #include "trace/trace_frames.h"
 
+class QIODevice;
+
 namespace tq {
 
-// The whole file, with its heading.
+// The whole file, with its heading (the origin of the frames' trace).
 std::string traceText(const TraceFrames& frames);
 // One line, without its line end.
 std::string traceLine(const TraceFrame& frame, std::string_view decoded);
 
+// Reads a saved trace line by line, handing on each frame as it comes and the heading's origin;
+// nothing is held beyond the line being read. False, and *error says which line and why, when it
+// is not a trace (the frames before that line have been handed on).
+bool readTrace(QIODevice& device, const std::function<void(TraceFrame&&)>& take, TraceOrigin* origin,
+               QString* error);
+
 // The frames of a saved trace; nothing, and *error says which line and why, when it is not one.
 std::optional<std::vector<TraceFrame>> parseTraceText(std::string_view text, QString* error);
+// The same from a file; a FIFO, a device or a folder is refused unread.
 std::optional<std::vector<TraceFrame>> readTraceFile(const QString& path, QString* error);
 
-// Through a temporary file: a failed save leaves what was there.
-SaveStatus saveTrace(const QString& path, const TraceFrames& frames);
+// A saved trace into `trace`, which restarts to hold it: its newest frames, as recording keeps
+// them, when the file holds more than the ring. Returns how many older frames were left out.
+std::optional<std::size_t> loadTraceFile(LineTrace& trace, const QString& path, QString* error);
 
-// Frames read back into a trace, which restarts to hold them (oldest first; a file that holds
-// more than the ring keeps its newest).
-void loadTrace(LineTrace& trace, const std::vector<TraceFrame>& frames);
+// Through a temporary file: a failed save leaves what was there; *reason says why it failed.
+SaveStatus saveTrace(const QString& path, const TraceFrames& frames, QString* reason = nullptr);
 
 }  // namespace tq

@@ -34,6 +34,8 @@ class TraceFrames {
 public:
     explicit TraceFrames(const LineTrace& trace) : m_trace(trace) {}
 
+    const LineTrace& trace() const { return m_trace; }
+
     struct Change {
         bool reset = false;       // the trace restarted: every earlier frame is gone
         std::size_t dropped = 0;  // frames gone from the front

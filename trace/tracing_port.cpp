@@ -1,20 +1,31 @@
 #include "trace/tracing_port.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+
 #include <algorithm>
 #include <utility>
 
 namespace tq {
 
-TracingPort::TracingPort(std::unique_ptr<SerialPort> line, LineTrace& trace, QObject* parent)
+TracingPort::TracingPort(std::unique_ptr<SerialPort> line, LineTrace& trace, const PortEntry* listed, QObject* parent)
     : SerialPort(parent), m_line(std::move(line)), m_trace(trace)
 {
+    if (listed)
+        m_lineName = listed->location.isEmpty() ? listed->name : listed->location.toLatin1().toStdString();
     connect(m_line.get(), &SerialPort::deviceLost, this, &SerialPort::deviceLost);
     connect(m_line.get(), &SerialPort::bytesArrived, this, [this] {
         pull();
         emit bytesArrived();
     });
     if (m_line->isOpen())
-        m_trace.restart();
+        restartTrace();
+}
+
+void TracingPort::setPortNumber(std::uint8_t number)
+{
+    m_number = number;
+    m_line->setPortNumber(number);
 }
 
 bool TracingPort::open(QString* error)
@@ -22,8 +33,18 @@ bool TracingPort::open(QString* error)
     m_received.clear();
     if (!m_line->open(error))
         return false;
-    m_trace.restart();
+    restartTrace();
     return true;
+}
+
+void TracingPort::restartTrace()
+{
+    std::string port = "Com." + std::to_string(m_number);
+    if (!m_lineName.empty())
+        port += " " + m_lineName;
+    const QString recorder = QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion();
+    m_trace.restart({QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")).toStdString(), port,
+                     recorder.trimmed().toLatin1().toStdString()});
 }
 
 void TracingPort::close()

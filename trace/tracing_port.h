@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "link/port_discovery.h"
 #include "link/serial_port.h"
 #include "trace/line_trace.h"
 
@@ -17,10 +18,13 @@ namespace tq {
 class TracingPort : public SerialPort {
     Q_OBJECT
 public:
-    // The trace outlives the port; it restarts whenever the line opens (at once, if it is open).
-    TracingPort(std::unique_ptr<SerialPort> line, LineTrace& trace, QObject* parent = nullptr);
+    // The trace outlives the port; it restarts whenever the line opens (at once, if it is open),
+    // its origin the time, the port number and the chooser's entry for the line (listed; none for
+    // a number no entry owns) and this program.
+    TracingPort(std::unique_ptr<SerialPort> line, LineTrace& trace, const PortEntry* listed = nullptr,
+                QObject* parent = nullptr);
 
-    void setPortNumber(std::uint8_t number) override { m_line->setPortNumber(number); }
+    void setPortNumber(std::uint8_t number) override;
     bool open(QString* error) override;
     void close() override;
     bool isOpen() const override { return m_line->isOpen(); }
@@ -38,9 +42,12 @@ private:
     // Moves what the line holds into this port's buffer, recording it. The buffer keeps its
     // room between ticks, so that a tick that takes part of it allocates nothing.
     void pull();
+    void restartTrace();
 
     std::unique_ptr<SerialPort> m_line;
     LineTrace& m_trace;
+    std::string m_lineName;  // the entry's location, or its name for the simulated controller
+    std::uint8_t m_number = 0;
     std::string m_received;  // taken off the line and recorded, not yet taken by the tool
 };
 

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include "support/disk_full.h"
 #include "trace/line_trace_window.h"
 #include "trace/trace_file.h"
@@ -133,6 +135,15 @@ private slots:
         QVERIFY(!w.showingFile());
         QVERIFY(!w.LiveButton->isEnabled());
         QCOMPARE(w.Table->model()->rowCount(), 8);
+
+        // A ring smaller than the file keeps the newest frames, as recording does, and says so.
+        LineTrace small(4);
+        LineTraceWindow narrow(small);
+        narrow.askPath = [&](bool) { return path; };
+        narrow.OpenButton->click();
+        QCOMPARE(narrow.StatusLabel->text(),
+                 QStringLiteral("File salvato.txt: 4 trame, 4 byte (al massimo 4), 2 trame pi\u00F9 vecchie lasciate fuori"));
+        QCOMPARE(narrow.table().frames().frame(0).us, 122'000);
     }
 
     void aFileThatCannotBeReadOrWrittenIsReported()
@@ -141,22 +152,35 @@ private slots:
         std::int64_t us = 0;
         live.recordAt(LineDirection::Received, us, std::string(5000, 'x'));
         LineTraceWindow w(live);
-        const QString broken = m_dir.filePath(QStringLiteral("rotto.txt"));
+        // A folder's own characters stay in the messages.
+        const QString folder = m_dir.filePath(QStringLiteral("\u039C\u03B7\u03C7\u03B1\u03BD\u03AE"));
+        const QString broken = folder + QStringLiteral("/rotto.txt"), fifo = folder + QStringLiteral("/fifo.txt");
+        QVERIFY(QDir().mkpath(folder) && mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         {
             QFile file(broken);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("0.000000 TX 48\n0.000001 TX\n");
         }
         tq::ui::MessageCapture capture;
+        for (const QString& path : {broken, fifo, QStringLiteral("/dev/zero")}) {
+            w.askPath = [&](bool) { return path; };
+            w.OpenButton->click();  // neither read for ever nor taken for a trace
+            QVERIFY(!w.showingFile());
+        }
         w.askPath = [&](bool) { return broken; };
-        w.OpenButton->click();
-        QVERIFY(!w.showingFile());
         tq::test::withDiskFull(1000, [&] { w.SaveButton->click(); });
-        QCOMPARE(capture.messages.size(), std::size_t(2));
-        QCOMPARE(capture.messages[0].text, "Registro non leggibile: " + broken.toStdString() + ": riga 2: nessun byte");
-        QCOMPARE(capture.messages[1].text, "Errore nella scrittura: il registro NON \xE8 stato salvato  " + broken.toStdString());
-        for (const auto& m : capture.messages)
-            QCOMPARE(m.title, std::string("ERRORE"));
+        const QStringList shown{
+            QStringLiteral("Registro non leggibile: ") + broken + QStringLiteral(": riga 2: nessun byte"),
+            QStringLiteral("Registro non leggibile: ") + fifo + QStringLiteral(": \u00E8 una FIFO"),
+            QStringLiteral("Registro non leggibile: /dev/zero: \u00E8 un dispositivo"),
+            QStringLiteral("Errore nella scrittura: il registro NON \u00E8 stato salvato  ") + broken + QStringLiteral(" (")
+                + qt_error_string(EFBIG) + QLatin1Char(')'),
+        };
+        QCOMPARE(capture.messages.size(), std::size_t(shown.size()));
+        for (std::size_t i = 0; i < capture.messages.size(); ++i) {
+            QCOMPARE(capture.messages[i].shown, shown[qsizetype(i)]);
+            QCOMPARE(capture.messages[i].title, std::string("ERRORE"));
+        }
         QFile file(broken);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("0.000000 TX 48\n0.000001 TX\n"));  // left as it was

@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include "support/disk_full.h"
+#include "support/file_bytes.h"
 #include "trace/trace_file.h"
 
 namespace tq {
@@ -48,9 +51,11 @@ TEST(TraceFile, OneFrameALineWithTimeDirectionHexAndMeaning)
     EXPECT_EQ(text, expected);
 }
 
-TEST(TraceFile, WhatIsSavedReadsBackByteForByte)
+TEST(TraceFile, WhatIsSavedReadsBackByteForByteWithItsOrigin)
 {
     LineTrace trace;
+    const TraceOrigin origin{"07/12/2026 15:30:12", "Com.3 /dev/ttyUSB0", "tq310-test 12.13"};
+    trace.restart(origin);
     std::string every;
     for (int b = 0; b < 256; ++b)
         every += static_cast<char>(b);
@@ -68,17 +73,57 @@ TEST(TraceFile, WhatIsSavedReadsBackByteForByte)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("registro.txt"));
     ASSERT_EQ(saveTrace(path, frames), SaveStatus::Saved);
+    EXPECT_TRUE(readAll(path).starts_with("# tq310-test: registro della linea\r\n"
+                                          "# connessione: 07/12/2026 15:30:12, porta Com.3 /dev/ttyUSB0\r\n"
+                                          "# registrato da: tq310-test 12.13\r\n"));
     QString error;
     const auto back = readTraceFile(path, &error);
     ASSERT_TRUE(back) << error.toStdString();
     EXPECT_EQ(*back, session);
 
-    // Into a trace of its own, the file gives the same frames and the same lines again.
+    // Into a trace of its own, the file gives the same origin, frames and lines again.
     LineTrace reopened;
-    loadTrace(reopened, *back);
+    EXPECT_EQ(loadTraceFile(reopened, path, &error), std::size_t(0));
+    EXPECT_EQ(reopened.origin(), origin);
     TraceFrames again(reopened);
     again.update();
     EXPECT_EQ(traceText(again), readAll(path));
+}
+
+TEST(TraceFile, ARingSmallerThanTheFileKeepsItsNewestFramesAndCountsTheOthers)
+{
+    // A trace saved before the heading named its origin.
+    std::string text = "# tq310-test: registro della linea\r\n";
+    for (int i = 0; i < 150; ++i)
+        text += traceLine({i * 100'000, i % 2 ? Dir::Received : Dir::Sent, "K"}, "") + "\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lungo.txt"));
+    ASSERT_TRUE(test::writeFile(path, QByteArray::fromStdString(text)));
+    LineTrace ring(100);
+    QString error;
+    EXPECT_EQ(loadTraceFile(ring, path, &error), std::size_t(50)) << error.toStdString();
+    EXPECT_EQ(ring.timeUs(ring.firstEntry()), 5'000'000);
+    EXPECT_EQ(ring.timeUs(ring.endEntry() - 1), 14'900'000);
+    EXPECT_EQ(ring.origin(), TraceOrigin{});
+}
+
+TEST(TraceFile, WhatIsNoRegularFileIsRefusedUnread)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo")), folder = dir.filePath(QStringLiteral("cartella"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);  // no writer: opened, it would wait for ever
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const struct { QString path; QString why; } cases[] = {
+        {fifo, QStringLiteral("\u00E8 una FIFO")},
+        {QStringLiteral("/dev/zero"), QStringLiteral("\u00E8 un dispositivo")},  // read, it would never end
+        {folder, QStringLiteral("\u00E8 una cartella")},
+    };
+    for (const auto& c : cases) {
+        LineTrace trace;
+        QString error;
+        EXPECT_FALSE(loadTraceFile(trace, c.path, &error)) << c.path.toStdString();
+        EXPECT_EQ(error, c.why);
+    }
 }
 
 TEST(TraceFile, LinesThatAreNoFrameAreRefusedWithTheirNumber)
@@ -94,6 +139,7 @@ TEST(TraceFile, LinesThatAreNoFrameAreRefusedWithTheirNumber)
         {"1.000000 TX | H", "riga 1: nessun byte"},
         {"1.000000 TX", "riga 1: nessun byte"},
         {"2.000000 TX 48\r\n1.000000 RX 41\r\n", "riga 2: il tempo torna indietro"},
+        {"# a ring's worth of bytes and more on one line\n" + std::string(13 << 20, '4'), "riga 2: troppo lunga"},
     };
     for (const auto& c : cases) {
         QString error;
