@@ -68,6 +68,8 @@ LineTraceWindow::LineTraceWindow(const LineTrace& live, QWidget* parent) : QWidg
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setWordWrap(false);
     Table->setCornerButtonEnabled(false);
+    // Tab leaves the table for the next control; the arrows move along the frames.
+    Table->setTabKeyNavigation(false);
     Table->verticalHeader()->hide();
     // One height for every row: the view never measures a row, however many the ring holds.
     Table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -2,7 +2,9 @@
 // of "Test uscite" ticked through its Toggle action showed ticked while the output pattern stayed
 // as it was and nothing was sent. Every button, check box, list line and menu item of every window
 // is used once by a click and once by its accessible action, each on a fresh main window, and
-// what follows must be the same. Every control has a name to be read out.
+// what follows must be the same. Every control has a name to be read out, and Tab reaches every
+// control of every window and leaves it again (the trace window's table kept Tab to itself,
+// stepping from cell to cell, so that its buttons could not be reached from it).
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAction>
@@ -87,6 +89,7 @@ const Window kWindows[] = {
     {"LineTraceWindow",
      [](Form1Rig& rig) -> QWidget* {
          prepare(rig);
+         rig.form.daltq310->trigger();  // a frame in the table, whose cells Tab could step through
          rig.form.RegLinea->trigger();
          rig.form.lineTraceWindow()->askPath = [](bool) { return QString(); };
          return rig.form.lineTraceWindow();
@@ -332,6 +335,48 @@ private slots:
             QCOMPARE(hex(std::string(rig.form.module().OutputBytes.begin(), rig.form.module().OutputBytes.begin() + 3)),
                      on ? QStringLiteral("ff ff ff") : QStringLiteral("00 00 00"));
         }
+    }
+
+    void tabAndShiftTabGoOnceRoundEveryWindowsControls()
+    {
+        const auto names = [](const QList<QWidget*>& widgets) {
+            QStringList out;
+            for (const QWidget* w : widgets)
+                out << w->objectName();
+            return out.join(QLatin1Char(' '));
+        };
+        int walked = 0;
+        for (const Window& window : kWindows) {
+            Form1Rig rig;
+            tq::ui::MessageCapture messages;
+            QWidget* w = window.open(rig);
+            QList<QWidget*> controls;
+            for (QWidget* c : w->findChildren<QWidget*>())
+                if (c->isVisible() && c->isEnabled() && (c->focusPolicy() & Qt::TabFocus) && !c->focusProxy())
+                    controls << c;
+            if (controls.isEmpty())
+                continue;  // prog1: a picture and a text
+            ++walked;
+            // From the first control as many steps as there are controls, then as many back.
+            controls.first()->setFocus(Qt::TabFocusReason);
+            QList<QWidget*> forward{w->focusWidget()};
+            for (qsizetype i = 0; i < controls.size(); ++i) {
+                QTest::keyClick(w->focusWidget(), Qt::Key_Tab);
+                forward << w->focusWidget();
+            }
+            QList<QWidget*> backward{w->focusWidget()};
+            for (qsizetype i = 0; i < controls.size(); ++i) {
+                QTest::keyClick(w->focusWidget(), Qt::Key_Backtab);
+                backward.prepend(w->focusWidget());
+            }
+            // Once round, every control on the way, and back the same way.
+            const QString where = QString::fromLatin1(window.name) + QStringLiteral(": ");
+            QVERIFY2(forward.first() == forward.last()
+                         && QSet<QWidget*>(forward.begin(), forward.end()) == QSet<QWidget*>(controls.begin(), controls.end()),
+                     qPrintable(where + names(forward)));
+            QCOMPARE(where + names(backward), where + names(forward));
+        }
+        QCOMPARE(walked, int(std::size(kWindows)) - 1);
     }
 
     void everyControlHasANameToBeReadOut()
