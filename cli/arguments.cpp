@@ -18,7 +18,7 @@ struct CommandSpec {
     const char* description;
 };
 
-const std::array<CommandSpec, 5> kCommands = {{
+const std::array<CommandSpec, 6> kCommands = {{
     {Command::Ports, "ports", 0, 0, "ports",
      "Lists the serial lines the tool's port chooser offers, one a line: the port number, the\n"
      "entry's name, the LOCATION to pass to --port, and the system path or adapter description.\n"
@@ -43,6 +43,9 @@ const std::array<CommandSpec, 5> kCommands = {{
     {Command::Inputs, "inputs", PortOption | CountOption, 0, "inputs --port LOCATION [--count N]",
      "Polls the controller's inputs as \"lettura ingressi\" does (\"K\" every 120 ms) and prints the\n"
      "input status N times (1 when not given), each time as the input monitor shows it."},
+    {Command::Help, "help", 0, 0, "help [COMMAND]",
+     "Prints the help of COMMAND (ports, read, write, usb, inputs, help), or the program's help\n"
+     "without one. \"tq310-cli COMMAND --help\" prints the same."},
 }};
 
 const CommandSpec* findCommand(const QString& name)
@@ -89,12 +92,15 @@ QString usageText()
     QString text = QStringLiteral("Usage:\n");
     for (const CommandSpec& spec : kCommands)
         text += QStringLiteral("  tq310-cli %1\n").arg(QLatin1String(spec.synopsis));
-    text += QStringLiteral("  tq310-cli help [COMMAND]\n");
     return text;
 }
 
 QString helpText(Command command)
 {
+    if (command == Command::Help) {
+        const CommandSpec* spec = findCommand(command);
+        return QStringLiteral("Usage: tq310-cli %1\n\n%2\n").arg(QLatin1String(spec->synopsis), QLatin1String(spec->description));
+    }
     if (const CommandSpec* spec = findCommand(command)) {
         return QStringLiteral("Usage: tq310-cli %1 [--json]\n\n%2\n\nOptions:\n%3")
             .arg(QLatin1String(spec->synopsis), QString::fromUtf8(spec->description), optionsOf(spec->options));
@@ -124,7 +130,10 @@ ParseResult parseArguments(const QStringList& arguments)
 {
     Request request;
     QStringList positional;
-    const auto failure = [](const QString& text) { return ParseResult{std::nullopt, text}; };
+    Subject subject;
+    const auto failure = [&subject, &arguments](const QString& text) {
+        return ParseResult{std::nullopt, text, subject, arguments.contains(QLatin1String("--json"))};
+    };
 
     // First pass: options and positional arguments, the value of an option taken as written.
     struct Valued { QString name; QString value; };
@@ -150,6 +159,8 @@ ParseResult parseArguments(const QStringList& arguments)
                 valued.push_back({name, arguments[++i]});
             else
                 return failure(QStringLiteral("%1 needs a value").arg(name));
+            if (name == QLatin1String("--port"))
+                subject.port = valued.back().value;
             continue;
         }
         if (eq >= 0)
@@ -161,6 +172,8 @@ ParseResult parseArguments(const QStringList& arguments)
     const CommandSpec* spec = nullptr;
     if (!positional.isEmpty()) {
         const QString name = positional.takeFirst();
+        subject.command = name;
+        subject.file = positional.value(0);
         if (name == QLatin1String("help")) {
             request.help = true;
             if (!positional.isEmpty()) {

@@ -8,9 +8,11 @@
 
 #include <optional>
 
+#include "cli/output.h"
+
 namespace tq::cli {
 
-enum class Command { None, Ports, Read, Write, Usb, Inputs };
+enum class Command { None, Ports, Read, Write, Usb, Inputs, Help };
 
 struct Request {
     Command command = Command::None;
@@ -26,6 +28,10 @@ struct Request {
 struct ParseResult {
     std::optional<Request> request;
     QString error;          // set when request is empty: what is wrong, for stderr
+    // For the report of an error: the command, --port and the first file as far as they were
+    // read, and whether --json was among the arguments.
+    Subject subject;
+    bool json = false;
 };
 
 // The arguments without the program's name.

@@ -14,8 +14,31 @@
 #include "cli/exit_status.h"
 #include "cli/jobs.h"
 #include "cli/output.h"
+#include "files/system_file.h"
 
 using namespace tq::cli;
+
+namespace {
+
+// The arguments as the system gave them: on POSIX a file name is bytes that need not be UTF-8
+// (files/system_file.h), and Qt's own list would have lost them.
+QStringList systemArguments(int argc, char* argv[])
+{
+#if defined(Q_OS_UNIX)
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << tq::pathFromSystem(QByteArray(argv[i]));
+    return arguments;
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    return arguments;
+#endif
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -23,12 +46,11 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tq310-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    const ParseResult parsed = parseArguments(arguments);
-    Output out(parsed.request && parsed.request->json, isatty(fileno(stderr)) != 0);
+    const ParseResult parsed = parseArguments(systemArguments(argc, argv));
+    Output out(parsed.request ? parsed.request->json : parsed.json, isatty(fileno(stderr)) != 0);
     if (!parsed.request) {
         out.error(parsed.error + QStringLiteral("\n") + usageText() + QStringLiteral("See tq310-cli --help."));
+        out.object(parsed.subject, UsageError, parsed.error);
         return UsageError;
     }
     const Request& request = *parsed.request;
@@ -46,7 +68,8 @@ int main(int argc, char* argv[])
     case Command::Write: return runWrite(request, out);
     case Command::Usb: return runUsb(request, out);
     case Command::Inputs: return runInputs(request, out);
-    case Command::None: break;
+    case Command::None:
+    case Command::Help: break;
     }
     return UsageError;
 }

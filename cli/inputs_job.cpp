@@ -29,9 +29,9 @@ QJsonArray inputsJson(const QString& status)
 
 int runInputs(const Request& request, Output& out)
 {
-    const QString command = QStringLiteral("inputs");
+    const Subject subject{QStringLiteral("inputs"), request.port, {}};
     Module1 m;
-    const std::unique_ptr<DeviceSession> line = openSession(m, request.port, command, out);
+    const std::unique_ptr<DeviceSession> line = openSession(m, subject, out);
     if (!line)
         return LineFailed;
     DeviceSession& session = *line;
@@ -46,14 +46,13 @@ int runInputs(const Request& request, Output& out)
         ++readings;
         const QString status = systemText(text1.text());
         out.line(status);
-        out.object(QJsonObject{{QStringLiteral("command"), command}, {QStringLiteral("port"), request.port},
-                               {QStringLiteral("status"), Success}, {QStringLiteral("reading"), int(readings)},
-                               {QStringLiteral("inputs"), inputsJson(status)}});
+        out.object(subject, Success, status,
+                   QJsonObject{{QStringLiteral("reading"), int(readings)}, {QStringLiteral("inputs"), inputsJson(status)}});
         return readings == request.count;
     };
     const DeviceSession::Outcome outcome = session.waitFor(taken, [&readings] { return readings; });
     if (outcome != DeviceSession::Outcome::Done)
-        return waitFailed(session, outcome, command, out);
+        return waitFailed(session, outcome, subject, out);
     return Success;
 }
 

@@ -8,41 +8,39 @@
 
 namespace tq::cli {
 
-std::unique_ptr<DeviceSession> openSession(Module1& m, const QString& location, const QString& command, Output& out)
+std::unique_ptr<DeviceSession> openSession(Module1& m, const Subject& subject, Output& out)
 {
-    const QJsonObject result{{QStringLiteral("command"), command}, {QStringLiteral("port"), location}};
     auto opener = std::make_unique<PortOpener>(GetSerialPortNames().entries, sim::simulatedControllerLine());
-    const PortPick pick = opener->resolve(location);
+    const PortPick pick = opener->resolve(subject.port);
     if (pick.number == 0) {
-        const QString why = pick.refusal.empty() ? QStringLiteral("no port number is left for %1").arg(location)
-                                                 : systemText(pick.refusal);
-        fail(LineFailed, why, result, out);
+        const QString why = pick.refusal.empty() ? QStringLiteral("no port number is left") : systemText(pick.refusal);
+        fail(LineFailed, subject.port, why, subject, out);
         return nullptr;
     }
     QString error;
     if (!opener->open(pick.number, &error)) {
-        fail(LineFailed, systemText(openFailedText(pick.number, error)), result, out);
+        fail(LineFailed, subject.port, systemText(openFailedText(pick.number, error)), subject, out);
         return nullptr;
     }
     return std::make_unique<DeviceSession>(m, std::move(opener), pick.number);
 }
 
-bool openParamFile(Module1& m, const QString& path, const QString& command, Output& out)
+bool openParamFile(Module1& m, const Subject& subject, Output& out)
 {
-    if (const std::optional<std::string> failure = readParamFile(m, path)) {
-        fail(FileRefused, systemText(*failure),
-             QJsonObject{{QStringLiteral("command"), command}, {QStringLiteral("file"), path}}, out);
+    if (const std::optional<std::string> failure = readParamFile(m, subject.file)) {
+        fail(FileRefused, subject.file, systemText(*failure), subject, out);
         return false;
     }
     ListInit(m);
     return true;
 }
 
-int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const QString& command, Output& out)
+int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const Subject& subject, Output& out,
+               const QString& note)
 {
-    QJsonObject result{{QStringLiteral("command"), command}};
+    const QString after = note.isEmpty() ? QString() : QLatin1Char('\n') + note;
     if (outcome == DeviceSession::Outcome::LineLost)
-        return fail(LineFailed, systemText(session.lostText()), result, out);
+        return fail(LineFailed, subject.port, systemText(session.lostText()) + after, subject, out);
 
     int awaited = 1;
     switch (session.module().ReceiveMode) {
@@ -51,21 +49,20 @@ int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const QSt
     default: break;
     }
     const int received = session.port()->bytesWaiting();
-    result.insert(QStringLiteral("awaited"), awaited);
-    result.insert(QStringLiteral("received"), received);
-    return fail(NoAnswer,
+    return fail(NoAnswer, subject.port,
                 QStringLiteral("no complete answer after %1 ticks of %2 ms (%3 of %4 bytes)\n")
                         .arg(kPatienceTicks).arg(session.timerInterval()).arg(received).arg(awaited)
-                    + systemText(session.module().NoAnswerText),
-                result, out);
+                    + systemText(session.module().NoAnswerText) + after,
+                subject, out, QJsonObject{{QStringLiteral("awaited"), awaited}, {QStringLiteral("received"), received}});
 }
 
-int fail(int status, const QString& text, QJsonObject result, Output& out)
+int fail(int status, const QString& given, const QString& text, const Subject& subject, Output& out,
+         const QJsonObject& more)
 {
-    out.error(text);
-    result.insert(QStringLiteral("status"), status);
-    result.insert(QStringLiteral("error"), text);
-    out.object(result);
+    // The window's texts may start with a blank of their own.
+    const QString joint = text.startsWith(QLatin1Char(' ')) ? QStringLiteral(":") : QStringLiteral(": ");
+    out.error(given.isEmpty() ? text : given + joint + text);
+    out.object(subject, status, text, more);
     return status;
 }
 

@@ -13,21 +13,25 @@
 
 namespace tq::cli {
 
-// The line LOCATION names, opened as the window opens the chooser's entry for it, in a session
-// on m; nullptr after printing the window's message of why it did not open (the caller exits
-// LineFailed).
-std::unique_ptr<DeviceSession> openSession(Module1& m, const QString& location, const QString& command, Output& out);
+// The line subject.port names, opened as the window opens the chooser's entry for it, in a
+// session on m; nullptr after printing the window's message of why it did not open (the caller
+// exits LineFailed).
+std::unique_ptr<DeviceSession> openSession(Module1& m, const Subject& subject, Output& out);
 
-// Opens a parameter file into the working copy and refreshes the list as "apri file" does.
-// On a refusal prints the window's message and returns false (the caller exits FileRefused).
-bool openParamFile(Module1& m, const QString& path, const QString& command, Output& out);
+// Opens the parameter file subject.file into the working copy and refreshes the list as "apri
+// file" does. On a refusal prints the window's message and returns false (the caller exits
+// FileRefused).
+bool openParamFile(Module1& m, const Subject& subject, Output& out);
 
 // Prints why a wait ended without its answer (with how many of the awaited bytes came, for an
-// answer cut short) and returns the exit status for it.
-int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const QString& command, Output& out);
+// answer cut short), and `note` after it, and returns the exit status for it.
+int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const Subject& subject, Output& out,
+               const QString& note = {});
 
-// Prints an error and, with --json, the command's object with its status and the error.
-int fail(int status, const QString& text, QJsonObject result, Output& out);
+// Prints an error after what it concerns (`given`: a location or a file as the user typed it;
+// none when empty) and, with --json, the outcome's object with the status and the text.
+int fail(int status, const QString& given, const QString& text, const Subject& subject, Output& out,
+         const QJsonObject& more = {});
 
 // "251-88": a record's CRC bytes as the window's CRC labels show them.
 QString crcText(const ParamRecord& record);

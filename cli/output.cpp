@@ -2,12 +2,39 @@
 
 #include <QJsonDocument>
 
+#include "files/system_file.h"
+
 namespace tq::cli {
+
+QJsonObject outcomeJson(const Subject& subject, int status, const QString& message, const QJsonObject& more)
+{
+    QJsonObject object{{QStringLiteral("command"), subject.command}, {QStringLiteral("port"), subject.port},
+                       {QStringLiteral("file"), subject.file},       {QStringLiteral("status"), status},
+                       {QStringLiteral("message"), message}};
+    for (auto it = more.begin(); it != more.end(); ++it)
+        object.insert(it.key(), it.value());
+    return object;
+}
 
 QString systemText(std::string_view bytes)
 {
     QString text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+QString escapedText(const QString& text)
+{
+    QString shown;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code == u'\\')
+            shown += QLatin1String("\\\\");
+        else if (code < 0x20 || (code >= 0x7F && code < 0xA0))
+            shown += QLatin1String("\\x") + QString::number(code, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 Output::Output(bool json, bool progress, std::FILE* out, std::FILE* err)
@@ -21,10 +48,12 @@ void Output::line(const QString& text)
         print(m_out, text, false);
 }
 
-void Output::object(const QJsonObject& object)
+void Output::object(const Subject& subject, int status, const QString& message, const QJsonObject& more)
 {
     if (m_json)
-        print(m_out, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)), false);
+        print(m_out,
+              QString::fromUtf8(QJsonDocument(outcomeJson(subject, status, message, more)).toJson(QJsonDocument::Compact)),
+              false);
 }
 
 void Output::error(const QString& text)
@@ -45,7 +74,8 @@ void Output::print(std::FILE* to, const QString& text, bool prefixed)
         all.chop(1);
     if (prefixed)
         all = QStringLiteral("tq310-cli: ") + all;
-    const QByteArray bytes = (all + QLatin1Char('\n')).toLocal8Bit();
+    // A file name the system gave as bytes that are no UTF-8 goes out as those bytes.
+    const QByteArray bytes = systemName(all + QLatin1Char('\n'));
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
     std::fflush(to);
 }

@@ -3,6 +3,10 @@
 // one JSON object a line. Errors go to standard error, always, prefixed with the program's name.
 // Progress goes to standard error only when it is a terminal, so that a script's log holds
 // results and errors and nothing else.
+//
+// Every outcome, a result, an error or a usage error, is one JSON object with the same fields
+// first: "command", "port", "file" (as the user typed them; empty when not given), "status" (the
+// exit status) and "message"; a command adds its own fields after them.
 
 #include <QJsonObject>
 #include <QString>
@@ -11,6 +15,16 @@
 #include <string_view>
 
 namespace tq::cli {
+
+// What a command was given, as the user typed it.
+struct Subject {
+    QString command;
+    QString port;  // --port LOCATION
+    QString file;  // FILE.ini
+};
+
+// The object of one outcome: the five fields, then `more`.
+QJsonObject outcomeJson(const Subject& subject, int status, const QString& message, const QJsonObject& more = {});
 
 class Output {
 public:
@@ -21,8 +35,8 @@ public:
 
     // A result line for a person; nothing with --json.
     void line(const QString& text);
-    // A result object; nothing without --json.
-    void object(const QJsonObject& object);
+    // An outcome's object (outcomeJson); nothing without --json.
+    void object(const Subject& subject, int status, const QString& message, const QJsonObject& more = {});
     void error(const QString& text);
     void progress(const QString& text);
 
@@ -37,5 +51,9 @@ private:
 
 // A text of the tool (bytes 0-255, Latin-1, CR LF line breaks) as the console shows it.
 QString systemText(std::string_view bytes);
+
+// A text that came from the controller or a file, for a terminal: its control characters (ESC
+// [ 2 J would clear the screen) and the backslash shown as escapes, "\x1B[2J", "\\".
+QString escapedText(const QString& text);
 
 }  // namespace tq::cli

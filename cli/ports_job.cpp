@@ -50,11 +50,7 @@ int runPorts(const Request&, Output& out)
                                  {QStringLiteral("kind"), kindName(e.kind)}});
         out.line(QStringLiteral("%1\t%2\t%3\t%4").arg(e.number).arg(name, locationOf(e), e.detail));
     }
-    QJsonObject result{{QStringLiteral("command"), QStringLiteral("ports")}, {QStringLiteral("status"), Success},
-                       {QStringLiteral("ports"), ports}};
-    if (!found.error.isEmpty())
-        result.insert(QStringLiteral("error"), found.error);
-    out.object(result);
+    out.object(Subject{QStringLiteral("ports"), {}, {}}, Success, found.error, QJsonObject{{QStringLiteral("ports"), ports}});
     return Success;
 }
 

@@ -23,10 +23,10 @@ bool crcMatches(const ParamRecord& record)
 
 int runRead(const Request& request, Output& out)
 {
-    const QString command = QStringLiteral("read");
-    const QString& path = request.files[0];
+    const Subject subject{QStringLiteral("read"), request.port, request.files[0]};
+    const QString& path = subject.file;
     Module1 m;
-    const std::unique_ptr<DeviceSession> line = openSession(m, request.port, command, out);
+    const std::unique_ptr<DeviceSession> line = openSession(m, subject, out);
     if (!line)
         return LineFailed;
     DeviceSession& session = *line;
@@ -38,21 +38,20 @@ int runRead(const Request& request, Output& out)
     const DeviceSession::Outcome outcome = session.waitFor(
         [&m] { return engineInTerminalMode(m) && m.ChipToBuffer == 0; }, [&m] { return long(m.ReceiveMode); });
     if (outcome != DeviceSession::Outcome::Done)
-        return waitFailed(session, outcome, command, out);
+        return waitFailed(session, outcome, subject, out);
 
-    QJsonObject result{{QStringLiteral("command"), command}, {QStringLiteral("port"), request.port},
-                       {QStringLiteral("file"), path}};
-    if (saveBytes(path, paramFileContent(m)) != SaveStatus::Saved)
-        return fail(FileRefused, QString::fromLatin1(kSaveFailed) + path, result, out);
+    QString reason;
+    if (saveBytes(path, paramFileContent(m), &reason) != SaveStatus::Saved)
+        return fail(FileRefused, path, QString::fromLatin1(kSaveFailed) + QLatin1Char('(') + reason + QLatin1Char(')'), subject, out);
 
     const bool matches = crcMatches(m.ChipParams);
-    result.insert(QStringLiteral("status"), Success);
-    result.insert(QStringLiteral("crc"), crcText(m.ChipParams));
-    result.insert(QStringLiteral("crcMatches"), matches);
-    result.insert(QStringLiteral("params"), paramsJson(m.ChipParams));
-    result.insert(QStringLiteral("texts"), textsJson(m.ChipMenuTexts, kDeviceMenuTexts));
-    out.object(result);
-    out.line(QStringLiteral("%1: 54 parameters and 12 menu texts from %2").arg(path, request.port));
+    const QString message = QStringLiteral("%1: 54 parameters and 12 menu texts from %2").arg(path, request.port);
+    out.object(subject, Success, message,
+               QJsonObject{{QStringLiteral("crc"), crcText(m.ChipParams)},
+                           {QStringLiteral("crcMatches"), matches},
+                           {QStringLiteral("params"), paramsJson(m.ChipParams)},
+                           {QStringLiteral("texts"), textsJson(m.ChipMenuTexts, kDeviceMenuTexts)}});
+    out.line(message);
     out.line(QStringLiteral("device CRC %1 (%2)")
                  .arg(crcText(m.ChipParams),
                       matches ? QStringLiteral("matches the parameters") : QStringLiteral("does NOT match the parameters")));

@@ -11,24 +11,25 @@ namespace tq::cli {
 
 int runUsb(const Request& request, Output& out)
 {
-    const QString command = QStringLiteral("usb");
-    const QString& path = request.files[0];
+    const Subject subject{QStringLiteral("usb"), {}, request.files[0]};
     const QString& target = request.files[1];
+    const QJsonObject outFile{{QStringLiteral("out"), target}};
     Module1 m;
-    if (!openParamFile(m, path, command, out))
+    if (!openParamFile(m, subject, out))
         return FileRefused;
 
     const UsbFile file = compileUsbFile(m, target);
-    QJsonObject result{{QStringLiteral("command"), command}, {QStringLiteral("file"), path},
-                       {QStringLiteral("out"), target}};
-    if (saveBytes(target, file.content) != SaveStatus::Saved)
-        return fail(FileRefused, target + QStringLiteral(":") + systemText(kUsbWriteError), result, out);
+    QString reason;
+    if (saveBytes(target, file.content, &reason) != SaveStatus::Saved)
+        return fail(FileRefused, target, systemText(kUsbWriteError) + QLatin1Char('\n') + reason,
+                    subject, out, outFile);
 
-    result.insert(QStringLiteral("status"), Success);
-    result.insert(QStringLiteral("crc"), crcText(m.FileParams));
-    result.insert(QStringLiteral("bytes"), static_cast<int>(file.content.size()));
-    out.object(result);
-    out.line(QString(file.log).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    const QString log = QString(file.log).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    out.object(subject, Success, log,
+               QJsonObject{{QStringLiteral("out"), target},
+                           {QStringLiteral("crc"), crcText(m.FileParams)},
+                           {QStringLiteral("bytes"), static_cast<int>(file.content.size())}});
+    out.line(log);
     return Success;
 }
 

@@ -52,8 +52,10 @@ QJsonArray differences(const Module1& m, CommitCheck check)
 
 QString differenceLine(const QJsonObject& d)
 {
+    // A menu text is the controller's data, or the file's: a control byte in it must not act on
+    // the terminal.
     const auto shown = [](const QJsonValue& v) {
-        return v.isString() ? QLatin1Char('"') + v.toString() + QLatin1Char('"') : QString::number(v.toInt());
+        return v.isString() ? QLatin1Char('"') + escapedText(v.toString()) + QLatin1Char('"') : QString::number(v.toInt());
     };
     return QStringLiteral("  %1: file %2, controller %3")
         .arg(d[QStringLiteral("what")].toString(), shown(d[QStringLiteral("file")]), shown(d[QStringLiteral("device")]));
@@ -73,12 +75,12 @@ QString comparisonName(CommitCheck check)
 
 int runWrite(const Request& request, Output& out)
 {
-    const QString command = QStringLiteral("write");
-    const QString& path = request.files[0];
+    const Subject subject{QStringLiteral("write"), request.port, request.files[0]};
+    const QString& path = subject.file;
     Module1 m;
-    if (!openParamFile(m, path, command, out))
+    if (!openParamFile(m, subject, out))
         return FileRefused;
-    const std::unique_ptr<DeviceSession> line = openSession(m, request.port, command, out);
+    const std::unique_ptr<DeviceSession> line = openSession(m, subject, out);
     if (!line)
         return LineFailed;
     DeviceSession& session = *line;
@@ -87,13 +89,17 @@ int runWrite(const Request& request, Output& out)
     writeWorkingCopy(session.link(), {});
     DeviceSession::Outcome outcome = session.carry(kWriteFrameBytes);
     if (outcome != DeviceSession::Outcome::Done)
-        return waitFailed(session, outcome, command, out);
+        return waitFailed(session, outcome, subject, out);
 
     out.progress(QStringLiteral("reading back"));
     sendReadBack(session.link(), false);
     outcome = session.waitFor([&m] { return engineInTerminalMode(m); }, [&m] { return long(m.ReceiveMode); });
+    // The controller takes "L" without a word: only the read-back would have told.
     if (outcome != DeviceSession::Outcome::Done)
-        return waitFailed(session, outcome, command, out);
+        return waitFailed(session, outcome, subject, out,
+                          QStringLiteral("The write frame (\"L\", %1 bytes) went out but was NOT verified: the "
+                                         "controller may hold the file's values or its former ones.")
+                              .arg(kWriteFrameBytes));
 
     const CommitCheck check = request.commit ? commitToEeprom(session.link()) : compareForCommit(session.link());
     const bool committed = request.commit && check == CommitCheck::Agree;
@@ -101,11 +107,10 @@ int runWrite(const Request& request, Output& out)
         out.progress(QStringLiteral("committing to the EEPROM"));
         outcome = session.carry(kCommitFrameBytes);
         if (outcome != DeviceSession::Outcome::Done)
-            return waitFailed(session, outcome, command, out);
+            return waitFailed(session, outcome, subject, out);
     }
 
-    QJsonObject result{{QStringLiteral("command"), command}, {QStringLiteral("port"), request.port},
-                       {QStringLiteral("file"), path}, {QStringLiteral("crc"), crcText(m.FileParams)},
+    QJsonObject result{{QStringLiteral("crc"), crcText(m.FileParams)},
                        {QStringLiteral("deviceCrc"), crcText(m.ChipParams)},
                        {QStringLiteral("comparison"), comparisonName(check)},
                        {QStringLiteral("committed"), committed}};
@@ -115,12 +120,12 @@ int runWrite(const Request& request, Output& out)
         QString text = QString::fromLatin1(commitRefusalText(check));
         for (const QJsonValue& d : found)
             text += QLatin1Char('\n') + differenceLine(d.toObject());
-        return fail(CommitRefused, text, result, out);
+        return fail(CommitRefused, path, text, subject, out, result);
     }
-    result.insert(QStringLiteral("status"), Success);
-    out.object(result);
-    out.line(QStringLiteral("%1 written into %2: CRC %3, read back: CRC %4, both comparisons agree")
-                 .arg(path, request.port, crcText(m.FileParams), crcText(m.ChipParams)));
+    const QString message = QStringLiteral("%1 written into %2: CRC %3, read back: CRC %4, both comparisons agree")
+                                .arg(path, request.port, crcText(m.FileParams), crcText(m.ChipParams));
+    out.object(subject, Success, message, result);
+    out.line(message);
     out.line(committed ? systemText(session.host().terminal().text())
                        : QStringLiteral("not committed (no --commit): the EEPROM keeps its former values"));
     return Success;

@@ -18,7 +18,7 @@ QStringList split(const char* line)
 // A request as one line, so that a table can hold the expectation.
 std::string shown(const Request& r)
 {
-    const char* names[] = {"none", "ports", "read", "write", "usb", "inputs"};
+    const char* names[] = {"none", "ports", "read", "write", "usb", "inputs", "help"};
     std::string s = names[static_cast<int>(r.command)];
     if (r.help)
         s += " help";
@@ -57,6 +57,7 @@ TEST(CliArguments, EveryCommandTakesItsOptionsBeforeOrAfterItAndInEitherSpelling
         {"-h", "none help"},
         {"help", "none help"},
         {"help write", "write help"},
+        {"help help", "help help"},
         {"write --help", "write help"},
         {"write --help --port sim", "write help port=sim"},  // help wins over missing files
         {"--version", "none version"},
@@ -115,6 +116,7 @@ TEST(CliArguments, EachCommandsHelpNamesItsOwnOptionsOnly)
         {Command::Write, "tq310-cli write --port LOCATION FILE.ini [--commit]", {port, commit}, {count}},
         {Command::Usb, "tq310-cli usb FILE.ini OUT.bin", {"366 bytes"}, {port, commit, count}},
         {Command::Inputs, "tq310-cli inputs --port LOCATION [--count N]", {port, count}, {commit}},
+        {Command::Help, "tq310-cli help [COMMAND]", {"COMMAND --help"}, {port, commit, count, "  --json"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.synopsis);

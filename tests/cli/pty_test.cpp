@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "cli/exit_status.h"
@@ -133,6 +134,8 @@ private slots:
         shortText.FileMenuTexts[4] = "DISCO";  // the controller pads it to "DISCO     "
         tq::Module1 slot12 = moduleOf(tq::sim::factorySetup());
         slot12.FileMenuTexts[12] = "TREDICI";  // never held by the controller
+        tq::Module1 clearScreen = moduleOf(tq::sim::factorySetup());
+        clearScreen.FileMenuTexts[4] = "\x1B[2J";  // shown to the operator, it would clear the screen
         const struct {
             const char* what;
             tq::Module1 file;
@@ -145,6 +148,8 @@ private slots:
              "  menu text 4: file \"DISCO\", controller \"DISCO     \""},
             {"a text in slot 12", slot12, "none", "menu-texts", tq::kTextsDifferText,
              "  menu text 12: file \"TREDICI\", controller \"\""},
+            {"a text holding ESC [ 2 J", clearScreen, "none", "menu-texts", tq::kTextsDifferText,
+             "  menu text 4: file \"\\x1B[2J\", controller \"\\x1B[2J      \""},
             {"a garbled read-back", moduleOf(tq::sim::factorySetup()), "garbage", "parameters", tq::kParamsDifferText,
              "  parameter "},
         };
@@ -164,7 +169,7 @@ private slots:
             QCOMPARE(result[QStringLiteral("committed")].toBool(), false);
             QCOMPARE(result[QStringLiteral("status")].toInt(), int(tq::cli::CommitRefused));
             const QList<QByteArray> err = run.err.split('\n');
-            QCOMPARE(err[0], QByteArray("tq310-cli: ") + c.refusal);
+            QCOMPARE(err[0], "tq310-cli: " + ini.toUtf8() + ":" + c.refusal);
             QVERIFY2(err[1].startsWith(c.difference), err[1].constData());
 
             // The controller heard the write and the read-back, and nothing after them.
@@ -180,6 +185,7 @@ private slots:
         const QByteArray frame = writeFrameOf(moduleOf(tq::sim::factorySetup()));
         const QString ini = path("factory-for-silent.ini");
         QVERIFY(writeFile(ini, iniOf(moduleOf(tq::sim::factorySetup()))));
+        const QByteArray unverified = "The write frame (\"L\", 177 bytes) went out but was NOT verified";
         const struct {
             const char* fault;
             QStringList arguments;  // --port follows
@@ -196,12 +202,18 @@ private slots:
             const QString record = path("silent.host");
             tq::test::SimulatorProcess sim(QStringLiteral(TQ310_SIM), {QStringLiteral("--fault"), QString::fromLatin1(c.fault),
                                                                        QStringLiteral("--record-host"), record});
-            const CliRun run = runCli(c.arguments + QStringList{QStringLiteral("--port"), sim.slave()});
+            const CliRun run = runCli(c.arguments + QStringList{QStringLiteral("--port"), sim.slave(), QStringLiteral("--json")});
             QVERIFY(run.finished);  // the program gives up by itself
             QCOMPARE(run.status, int(tq::cli::NoAnswer));
-            QVERIFY2(run.err.contains(c.counted), run.err.constData());
+            QVERIFY2(run.err.startsWith("tq310-cli: " + sim.slave().toUtf8() + ": no complete answer")
+                         && run.err.contains(c.counted),
+                     run.err.constData());
             QVERIFY(run.err.contains("\n La macchina non risponde !!\n\n Controllare che non sia \n in produzione"));
-            QCOMPARE(run.out, QByteArray());
+            QCOMPARE(run.err.contains(unverified), c.arguments[0] == QLatin1String("write"));
+            const QJsonObject result = jsonOf(run.out);
+            QCOMPARE(result[QStringLiteral("status")].toInt(), int(tq::cli::NoAnswer));
+            QCOMPARE(result[QStringLiteral("port")].toString(), sim.slave());
+            QVERIFY(result[QStringLiteral("message")].toString().toUtf8().contains(c.counted));
             QVERIFY(!QFile::exists(path("silent.ini")));
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record).size(), c.heard.size(), 5000);
             QCOMPARE(fileBytes(record), c.heard);
@@ -223,13 +235,14 @@ private slots:
         QCOMPARE(cli.exitCode(), int(tq::cli::LineFailed));
         // The window's report, with the number the chooser gives the line.
         const QByteArray lost = cli.readAllStandardError();
-        QVERIFY2(lost.startsWith("tq310-cli:  Connessione persa con la porta Com.") && lost.endsWith(" \n"),
+        QVERIFY2(lost.startsWith("tq310-cli: " + sim.slave().toUtf8() + ": Connessione persa con la porta Com.")
+                     && lost.endsWith(" \n"),
                  lost.constData());
 
         for (const QString& absent : {QStringLiteral("/dev/tq310-assente"), QStringLiteral("banco-assente")}) {
             const CliRun run = runCli({QStringLiteral("inputs"), QStringLiteral("--port"), absent});
             QCOMPARE(run.status, int(tq::cli::LineFailed));
-            QVERIFY2(run.err.startsWith("tq310-cli:  Impossibile aprire la porta Com.")
+            QVERIFY2(run.err.startsWith("tq310-cli: " + absent.toUtf8() + ": Impossibile aprire la porta Com.")
                          && run.err.endsWith(" : la porta non esiste \n"),
                      run.err.constData());
         }
@@ -289,7 +302,7 @@ private slots:
             };
             for (const CliRun& run : runs) {
                 QCOMPARE(run.status, int(tq::cli::FileRefused));
-                QCOMPARE(run.err, "tq310-cli: " + c.message);
+                QCOMPARE(run.err, "tq310-cli: " + c.file.toUtf8() + ": " + c.message);
             }
             QVERIFY(!QFile::exists(out));
         }
@@ -297,8 +310,73 @@ private slots:
         const QString unwritable = path("assente/letto.ini");
         const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("--port"), sim.slave(), unwritable});
         QCOMPARE(read.status, int(tq::cli::FileRefused));
-        QCOMPARE(read.err, ("tq310-cli: Errore nella scrittura: il file NON \xC3\xA8 stato salvato  " + unwritable + "\n").toUtf8());
+        QCOMPARE(read.err, ("tq310-cli: " + unwritable + ": Errore nella scrittura: il file NON \u00E8 stato salvato  ("
+                            + qt_error_string(ENOENT) + ")\n").toUtf8());
         QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record), QByteArray("HJ"), 5000);  // only the read talked to it
+    }
+
+    void aSaveNeverReplacesWhatIsNotAFileAndNamesStayTheSystems()
+    {
+        const QString good = path("good.ini"), fifo = path("fifo.bin");
+        QVERIFY(writeFile(good, iniOf(moduleOf(tq::sim::factorySetup()))));
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const struct { QString target; mode_t kind; const char* why; } cases[] = {
+            {fifo, S_IFIFO, "\u00E8 una FIFO"},
+            {QStringLiteral("/dev/full"), S_IFCHR, "\u00E8 un dispositivo"},  // only root could rename over it
+        };
+        for (const auto& c : cases) {
+            if (c.kind == S_IFCHR && geteuid() != 0) {
+                qInfo("/dev/full left out: only root could replace it, so only root shows that it is not");
+                continue;
+            }
+            const CliRun run = runCli({QStringLiteral("usb"), good, c.target});
+            QCOMPARE(run.status, int(tq::cli::FileRefused));
+            QVERIFY2(run.err.startsWith("tq310-cli: " + c.target.toUtf8() + ": ") && run.err.contains(QByteArray(c.why)),
+                     run.err.constData());
+            struct stat status {};
+            QVERIFY(stat(QFile::encodeName(c.target).constData(), &status) == 0 && (status.st_mode & S_IFMT) == c.kind);
+        }
+
+        // "café.ini" and "uscité.bin" in Latin-1, handed over by a shell as the bytes they are.
+        QVERIFY(runCli({QStringLiteral("usb"), good, path("utf8.bin")}).status == tq::cli::Success);
+        QProcess shell;
+        shell.setWorkingDirectory(m_dir.path());
+        shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"),
+                                                QStringLiteral("cp good.ini \"$(printf 'caf\\351.ini')\" && "
+                                                               "exec \"$0\" usb \"$(printf 'caf\\351.ini')\" \"$(printf 'usc\\351ta.bin')\""),
+                                                QStringLiteral(TQ310_CLI)});
+        QVERIFY(shell.waitForFinished(30000));
+        QCOMPARE(shell.exitCode(), int(tq::cli::Success));
+        QVERIFY(shell.readAllStandardOutput().contains("usc\xE9ta.bin"));
+        QFile written;
+        const int fd = ::open((QFile::encodeName(m_dir.path()) + "/usc\xE9ta.bin").constData(), O_RDONLY);
+        QVERIFY(fd >= 0 && written.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        QCOMPARE(written.readAll(), fileBytes(path("utf8.bin")));
+    }
+
+    void everyOutcomeIsOneJsonObjectWithTheSameFields()
+    {
+        const QString absent = QStringLiteral("/dev/tq310-assente"), missing = path("assente.ini");
+        const struct { QStringList arguments; int status; QString command, port, file; } cases[] = {
+            {{QStringLiteral("lettura"), QStringLiteral("--json")}, tq::cli::UsageError, QStringLiteral("lettura"), {}, {}},
+            {{QStringLiteral("read"), QStringLiteral("--json"), QStringLiteral("--port"), QStringLiteral("sim")},
+             tq::cli::UsageError, QStringLiteral("read"), QStringLiteral("sim"), {}},
+            {{QStringLiteral("inputs"), QStringLiteral("--port"), absent, QStringLiteral("--json")}, tq::cli::LineFailed,
+             QStringLiteral("inputs"), absent, {}},
+            {{QStringLiteral("usb"), missing, path("x.bin"), QStringLiteral("--json")}, tq::cli::FileRefused,
+             QStringLiteral("usb"), {}, missing},
+            {{QStringLiteral("ports"), QStringLiteral("--json")}, tq::cli::Success, QStringLiteral("ports"), {}, {}},
+        };
+        for (const auto& c : cases) {
+            const CliRun run = runCli(c.arguments);
+            QCOMPARE(run.status, c.status);
+            QCOMPARE(run.out.count('\n'), 1);
+            const QJsonObject o = jsonOf(run.out);
+            const QStringList shown{o[QStringLiteral("command")].toString(), o[QStringLiteral("port")].toString(),
+                                    o[QStringLiteral("file")].toString(), QString::number(o[QStringLiteral("status")].toInt(-1))};
+            QCOMPARE(shown, (QStringList{c.command, c.port, c.file, QString::number(c.status)}));
+            QCOMPARE(o[QStringLiteral("message")].toString().isEmpty(), c.status == tq::cli::Success);
+        }
     }
 
     void progressGoesToStandardErrorOnlyWhenItIsATerminal()
