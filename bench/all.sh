@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every benchmark in one run, for the README's figures: the Google Benchmark programs one after
-# the other, then the whole program beside the peer terminal (bench/whole_program.sh --peer,
+# the other, the opening of a 1 GiB saved trace (written into the build folder and removed), then
+# the whole program beside the peer terminal (bench/whole_program.sh --peer,
 # which needs what it lists). Figures of one machine at one time, to compare with each other.
 #
 #   bench/all.sh [--build DIR]
@@ -14,4 +15,5 @@ echo "benchmarks, $(date -u +%Y-%m-%d) on $(nproc) cores ($(uname -m)), load $(c
 for program in params sim files link trace; do
   "$build/bench/bench_$program" --benchmark_min_time=0.2
 done
+"$build/bench/trace_file_memory" 1024 "$build"
 "$here/bench/whole_program.sh" --peer --build "$build"
