@@ -206,7 +206,8 @@ public:
     // Runs after every ListInit and whenever the menu texts came.
     void showDifferences();
     // After a complete read-back the device copy goes to the backups folder; a backup that
-    // fails adds one line to the terminal and changes nothing else.
+    // fails adds one line to the terminal and opens one message box with the folder and the
+    // reason, and changes nothing else.
     void menuTextsTaken(bool recordTaken) override;
 
     // Form1_diagnostics.cpp: the panel keys, the device and memory debugging buttons and

@@ -8,11 +8,13 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QTimer>
 
 #include "app/list_marks.h"
 #include "files/backups.h"
 #include "files/param_file.h"
 #include "params/differences.h"
+#include "ui/message_box.h"
 
 namespace tq {
 
@@ -36,7 +38,12 @@ void Form1::installBackups()
 void Form1::apricopia_Click()
 {
     const QString folder = backupFolder();
-    QDir().mkpath(folder);  // before the first backup too, the dialog opens there
+    // Before the first backup an empty dialog would only puzzle: say so instead.
+    if (backupFiles(folder).isEmpty()) {
+        ui::MsgBox(this, QString::fromLatin1(kNoBackups) + QDir::toNativeSeparators(folder), ui::MessageIcon::None,
+                   ui::kErrorTitle);
+        return;
+    }
     const QString path = askBackupPath(folder);
     // Unlike "apri file", a cancelled choice is not an error.
     if (!path.isEmpty())
@@ -55,9 +62,14 @@ void Form1::menuTextsTaken(bool recordTaken)
     showDifferences();
     if (!recordTaken)
         return;
-    if (const std::optional<BackupFailure> failure =
-            backUpDeviceCopy(m_module, backupFolder(), QDateTime::currentDateTime()))
-        m_terminal.append(failure->terminalLine() + kCrLf);
+    const std::optional<BackupFailure> failure = backUpDeviceCopy(m_module, backupFolder(), QDateTime::currentDateTime());
+    if (!failure)
+        return;
+    m_terminal.append(failure->terminalLine() + kCrLf);
+    // In sight, once, with the reason; after the tick that took the texts, not inside it.
+    QTimer::singleShot(0, this, [this, message = failure->message()] {
+        ui::MsgBox(this, message, ui::MessageIcon::Warning, ui::kErrorTitle);
+    });
 }
 
 }  // namespace tq

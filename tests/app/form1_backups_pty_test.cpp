@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+
 #include "app/Form1.h"
 #include "files/backups.h"
 #include "support/simulator_process.h"
@@ -115,15 +117,16 @@ private slots:
         QVERIFY(capture.messages.empty());
     }
 
-    void aBackupThatFailsAddsOneTerminalLineAndChangesNothingElse()
+    void aBackupThatFailsIsReportedOnceWithItsReasonAndChangesNothingElse()
     {
         QFile plain(m_dir.filePath(QStringLiteral("plain")));
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
         const QString unwritable = plain.fileName() + QStringLiteral("/copie");  // not even root makes it
+        const QString failed = QStringLiteral("Copia di sicurezza NON salvata in ") + unwritable;
         int tried = 0;
         for (QAction* tq::Form1::*item : {&tq::Form1::daltq310, &tq::Form1::ChipBuffer}) {
-            QStringList screens[2];
+            QStringList screens[2], boxes[2];
             std::string terminals[2];
             const QString folders[2] = {m_dir.filePath(QStringLiteral("buone%1").arg(tried++)), unwritable};
             for (int run = 0; run < 2; ++run) {
@@ -131,13 +134,17 @@ private slots:
                 SimulatedTool tool;
                 tq::ui::MessageCapture capture;
                 QVERIFY(tool.readBack(tool.form.*item));
+                QCoreApplication::processEvents();  // the box comes after the tick that took the texts
                 screens[run] = tool.screen();
                 terminals[run] = tool.form.terminal().text();
-                QVERIFY(capture.messages.empty());
+                for (const tq::ui::ShownMessage& m : capture.messages)
+                    boxes[run] << m.shown;
                 QCOMPARE(tq::backupFiles(folders[run]).size(), run == 0 ? 1 : 0);
             }
             QCOMPARE(screens[1], screens[0]);
-            QCOMPARE(terminals[1], terminals[0] + "Copia di sicurezza NON salvata in " + unwritable.toStdString() + "\r\n");
+            QCOMPARE(terminals[1], terminals[0] + failed.toStdString() + "\r\n");
+            QCOMPARE(boxes[0], QStringList());
+            QCOMPARE(boxes[1], QStringList{failed + QStringLiteral(" (") + qt_error_string(ENOTDIR) + QLatin1Char(')')});
         }
     }
 };

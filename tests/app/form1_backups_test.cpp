@@ -6,6 +6,7 @@
 // to mark it, and a backup opened otherwise than as "apri file" opens a file.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -256,21 +257,36 @@ private slots:
         QCOMPARE(c.marked(), QList<int>());
     }
 
-    void theBackupDialogOpensInTheBackupsFolder()
+    void theBackupDialogOpensInTheBackupsFolderOnceThereIsABackup()
     {
         Form1 form;
         const QString folder = tq::backupFolder();
-        QString shown;
-        QTimer::singleShot(0, &form, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            shown = dialog->directory().absolutePath() + QLatin1Char('|') + dialog->nameFilters().join(QLatin1Char(';'));
-            dialog->reject();
-        });
-        tq::ui::MessageCapture capture;
-        form.apricopia->trigger();
-        QCOMPARE(shown, folder + QStringLiteral("|File di inizializzazione(*.ini)"));
-        QVERIFY(capture.messages.empty());
+        const struct { bool backup; QString shown; QStringList boxes; } cases[] = {
+            // No folder yet: an empty dialog would only puzzle.
+            {false, QString(), {QStringLiteral("Nessuna copia di sicurezza in ") + folder}},
+            {true, folder + QStringLiteral("|File di inizializzazione(*.ini)"), {}},
+        };
+        for (const auto& c : cases) {
+            if (c.backup) {
+                QVERIFY(QDir().mkpath(folder));
+                writeFile(folder + QStringLiteral("/20261206-153012-251-88.ini"), "122013\r\n");
+            }
+            QString shown;
+            QTimer::singleShot(0, &form, [&] {
+                if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    shown = dialog->directory().absolutePath() + QLatin1Char('|') + dialog->nameFilters().join(QLatin1Char(';'));
+                    dialog->reject();
+                }
+            });
+            tq::ui::MessageCapture capture;
+            form.apricopia->trigger();
+            QCoreApplication::processEvents();  // the look for a dialog, also when none came
+            QStringList boxes;
+            for (const tq::ui::ShownMessage& m : capture.messages)
+                boxes << m.shown;
+            QCOMPARE(shown, c.shown);
+            QCOMPARE(boxes, c.boxes);
+        }
         QVERIFY(form.fileDialog()->directory().absolutePath() != folder);  // "apri file" keeps its own folder
     }
 };
