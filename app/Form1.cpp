@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -19,6 +20,8 @@
 #include "operations/inp_out.h"
 #include "params/list_view.h"
 #include "ui/fonts.h"
+#include "ui/menu_keys.h"
+#include "ui/screen_fit.h"
 
 namespace tq {
 
@@ -69,6 +72,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
 
     buildMenus();
     buildControls();
+    ui::openFirstMenuOnF10(this);
+    ui::keepOnScreen(this);
 
     installLink();
     installFiles();
@@ -137,7 +142,10 @@ void Form1::buildControls()
     Text1->setFont(ui::fixedFont(10));
     Text1->setReadOnly(true);
     Text1->setAccessibleName(QStringLiteral("Terminale"));
-    Text1->setMinimumHeight(160);
+    // Four lines at least (the whole of NoAnswerText): below the designed size the list and the
+    // terminal give up height, and on a laptop's 768 pixels the window keeps every button in sight.
+    Text1->setMinimumHeight(Text1->fontMetrics().lineSpacing() * 4 + 2 * Text1->frameWidth()
+                            + 2 * int(Text1->document()->documentMargin()));
 
     Differenze = new QLabel(central);
     Differenze->setObjectName(QStringLiteral("Differenze"));
@@ -175,7 +183,7 @@ void Form1::buildControls()
     Label4->setObjectName(QStringLiteral("Label4"));
     Label5 = new QLabel(Label6);
     Label5->setObjectName(QStringLiteral("Label5"));
-    auto* crc = new QVBoxLayout(Label6);
+    auto* crc = new QHBoxLayout(Label6);  // side by side: one row of height less on a laptop
     crc->addWidget(Label4);
     crc->addWidget(Label5);
 

@@ -11,6 +11,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -377,6 +380,40 @@ private slots:
             QCOMPARE(where + names(backward), where + names(forward));
         }
         QCOMPARE(walked, int(std::size(kWindows)) - 1);
+    }
+
+    // A laptop of 1366 x 768 leaves about 720 pixels below the desktop's panels, 40 of them for the
+    // window's title bar. test_form1_laptop_x11 runs this on an X server of that size.
+    void everyWindowFitsALaptopScreen()
+    {
+        if (QGuiApplication::primaryScreen()->size() != QSize(1366, 768))
+            QSKIP("needs a screen of 1366 x 768, as test_form1_laptop_x11 gives it");
+        const QSize room(1366, 680);
+        for (const Window& window : kWindows) {
+            Form1Rig rig;
+            tq::ui::MessageCapture messages;
+            QWidget* w = window.open(rig);
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QVERIFY2(QGuiApplication::primaryScreen()->availableGeometry().contains(w->frameGeometry()), window.name);
+            w->resize(w->size().boundedTo(room));
+            QCoreApplication::processEvents();
+            QVERIFY2(w->width() <= room.width() && w->height() <= room.height(),
+                     qPrintable(QStringLiteral("%1 %2x%3").arg(window.name).arg(w->width()).arg(w->height())));
+            // No control cut off: each inside its window, and one that a layout sizes at least as
+            // large as it needs (the edit dialog and "Test uscite" place theirs as designed).
+            for (QWidget* c : w->findChildren<QWidget*>()) {
+                const bool control = qobject_cast<QAbstractButton*>(c) || qobject_cast<QLabel*>(c)
+                    || qobject_cast<QAbstractScrollArea*>(c) || qobject_cast<QComboBox*>(c) || qobject_cast<QGroupBox*>(c);
+                if (!control || !c->isVisible() || c->window() != w || c->objectName().startsWith(QLatin1String("qt_")))
+                    continue;
+                const QRect at(c->mapTo(w, QPoint(0, 0)), c->size());
+                const QSize least = c->parentWidget()->layout() ? c->minimumSizeHint().expandedTo(c->minimumSize()) : QSize();
+                QVERIFY2(w->rect().contains(at) && c->width() >= least.width() && c->height() >= least.height(),
+                         qPrintable(QStringLiteral("%1 %2 at %3,%4 %5x%6, needs %7x%8").arg(window.name, c->objectName())
+                                        .arg(at.x()).arg(at.y()).arg(at.width()).arg(at.height())
+                                        .arg(least.width()).arg(least.height())));
+            }
+        }
     }
 
     void everyControlHasANameToBeReadOut()
