@@ -14,6 +14,7 @@
 #include "app/Form1.h"
 #include "sim/eeprom_file.h"
 #include "sim/param_image.h"
+#include "support/file_bytes.h"
 #include "support/simulator_process.h"
 #include "trace/trace_table.h"
 
@@ -93,6 +94,7 @@ private slots:
 
         QStringList atTheMachine;
         QString crcAtTheMachine;
+        const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
         {
             Tool tool({QStringLiteral("--eeprom"), eeprom});
             tool.form.RegLinea->trigger();
@@ -111,6 +113,14 @@ private slots:
             tool.form.lineTraceWindow()->SaveButton->click();
             atTheMachine = tool.list();
             crcAtTheMachine = tool.form.Label4->text();
+            // The heading says when and where it was recorded, and by what.
+            const QList<QByteArray> heading = tq::test::fileBytes(saved).split('\n');
+            const QByteArray port = ", porta Com.1 " + tool.sim.slave().toLatin1() + "\r";
+            QVERIFY2(heading[1].startsWith("# connessione: ") && heading[1].endsWith(port), heading[1].constData());
+            const QDateTime connected = QDateTime::fromString(QString::fromLatin1(heading[1].mid(15, 19)),
+                                                              QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+            QVERIFY2(connected >= before && connected <= QDateTime::currentDateTime(), heading[1].constData());
+            QCOMPARE(heading[2], "# registrato da: " + QCoreApplication::applicationName().toLatin1() + "\r");
         }
         QCOMPARE(crcAtTheMachine, QString::fromStdString(crc + " Chip "));
 
