@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/help_menu.h"
 #include "editor/dialog.h"
 #include "operations/form2.h"
 #include "operations/inp_out.h"
@@ -82,6 +83,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     installDiagnostics();
     installBackups();
     installTrace();
+    new HelpMenu(this);
 }
 
 Form1::~Form1()

@@ -31,8 +31,12 @@ files=$(echo "$listing" | awk '$1 !~ /^d/ { print $6 }')
 while read -r program; do
   echo "$files" | grep -qx "./usr/share/man/man1/$program.1.gz" || fail "$program has no manual page in the package"
 done < <(echo "$files" | sed -n 's|^\./usr/bin/||p')
-stray=$(echo "$files" | grep -vE '^\./usr/(bin/[^/]+|share/(man/man1/[^/]+\.1\.gz|applications/[^/]+\.desktop|icons/hicolor/scalable/apps/[^/]+\.svg|metainfo/[^/]+\.metainfo\.xml))$' || true)
+stray=$(echo "$files" | grep -vE '^\./usr/(bin/[^/]+|share/(man/man1/[^/]+\.1\.gz|applications/[^/]+\.desktop|icons/hicolor/scalable/apps/[^/]+\.svg|metainfo/[^/]+\.metainfo\.xml|tq310-test/manuale/([^/]+\.md|img/[^/]+\.png)))$' || true)
 [ -z "$stray" ] || fail "files a user does not need in the package: $stray"
+# The user manual with all its pictures, where the help window looks for it.
+while read -r page; do
+  echo "$files" | grep -qx "./usr/share/tq310-test/manuale/$page" || fail "the manual's $page is not in the package"
+done < <(cd "$here/docs/manuale" && find . -type f | sed 's|^\./||')
 
 step "install"
 trap '$sudo apt-get purge -y -qq tq310-test >/dev/null 2>&1 || true' EXIT

@@ -254,6 +254,11 @@ void scenes(tq::Form1& form)
     run(600);
     save(trace, "registro");
     trace->close();
+
+    // The manual itself.
+    use(&form, "manuale");
+    waitFor("the manual", [&] { return window("HelpWindow") != nullptr; });
+    save(window("HelpWindow"), "manuale");
 }
 
 }  // namespace
