@@ -16,6 +16,8 @@
 #include <QTextLayout>
 #include <QVBoxLayout>
 
+#include <vector>
+
 #include "ui/secondary_window.h"
 
 namespace tq::ui {
@@ -74,6 +76,13 @@ private:
         int page = viewport()->width() - 2 * static_cast<int>(document()->documentMargin()) - 4;
         if (!verticalScrollBar()->isVisible())
             page -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+        // Found first and changed after, so that no change moves the fragments being walked.
+        struct Fitted {
+            int position;
+            int length;
+            QTextImageFormat picture;
+        };
+        std::vector<Fitted> fitted;
         for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
             // A picture in a list has the room of the list's indented lines only.
             document()->documentLayout()->blockBoundingRect(block);  // lays the block out
@@ -89,11 +98,14 @@ private:
                     continue;
                 picture.setWidth(room);
                 picture.setHeight(static_cast<qreal>(size.height()) * room / size.width());
-                QTextCursor cursor(document());
-                cursor.setPosition(fragment.position());
-                cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-                cursor.setCharFormat(picture);
+                fitted.push_back({fragment.position(), fragment.length(), picture});
             }
+        }
+        for (const Fitted& f : fitted) {
+            QTextCursor cursor(document());
+            cursor.setPosition(f.position);
+            cursor.setPosition(f.position + f.length, QTextCursor::KeepAnchor);
+            cursor.setCharFormat(f.picture);
         }
     }
 };
