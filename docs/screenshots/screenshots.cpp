@@ -228,11 +228,15 @@ void scenes(tq::Form1& form)
     click(&form, "Command13");
     waitFor("the input status", [&] {
         const QString t = terminalText(&form);
-        return t.contains("Mor.12(conteggio)          = [ON ]") && t.contains("Mor.11(segnale power +24)  = [ON ]");
+        return t.contains("Mor.12(conteggio)          = [ON ]") && t.contains("Mor.13(cancella conteggio) = [OFF]")
+            && t.contains("Mor.11(segnale power +24)  = [ON ]");
     });
     save(control<QWidget>(&form, "Text1"), "terminale-ingressi");
 
-    // Ten bytes of the knitting data, one "Passo" each.
+    // Ten bytes of the knitting data, one "Passo" each. A first step settles the engine's
+    // alternation, which the input polling left at either phase.
+    click(&form, "Command16");
+    waitFor("a memory step", [&] { return terminalText(&form).contains(QStringLiteral("AH= ")); });
     click(&form, "Command18");
     click(&form, "Command15");
     for (int n = 1; n <= 10; ++n) {
