@@ -18,6 +18,7 @@
 
 #include <vector>
 
+#include "ui/screen_fit.h"
 #include "ui/secondary_window.h"
 
 namespace tq::ui {
@@ -142,6 +143,7 @@ HelpWindow::HelpWindow(const QString& folder, QWidget* parent) : QWidget(parent,
     layout->addLayout(buttons);
     layout->addWidget(Browser, 1);
     resize(1000, 720);
+    keepOnScreen(this);
 
     connect(IndexButton, &QPushButton::clicked, this, [this] { showPage(QString::fromLatin1(kManualIndexPage)); });
     connect(BackButton, &QPushButton::clicked, Browser, &QTextBrowser::backward);
