@@ -27,6 +27,7 @@
 #include "app/Form1.h"
 #include "files/trova_usb.h"
 #include "link/port_discovery.h"
+#include "ui/qt_italian.h"
 
 namespace {
 
@@ -276,6 +277,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     g_folder = QString::fromLocal8Bit(argv[1]);
+    // Qt's own parts (the buttons of a message box) in Italian, as the program shows them.
+    tq::ui::installQtItalian();
     QDir().mkpath(g_folder);
 
     tq::Form1 form;
