@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
@@ -166,6 +167,14 @@ void HelpWindow::showPage(const QString& page)
     if (page.contains(QLatin1Char('#')))
         url.setFragment(page.section(QLatin1Char('#'), 1));
     Browser->setSource(url);
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 QString headingAnchor(const QString& heading)

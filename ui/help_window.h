@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+class QKeyEvent;
 class QPushButton;
 class QTextBrowser;
 
@@ -30,6 +31,10 @@ public:
     QPushButton* IndexButton = nullptr;    // "Indice"
     QPushButton* BackButton = nullptr;     // "Indietro"
     QPushButton* ForwardButton = nullptr;  // "Avanti"
+
+protected:
+    // Escape closes the window, as it closes the tool's other windows.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString m_folder;
