@@ -71,8 +71,9 @@ QString optionsOf(unsigned options)
         text += QStringLiteral(
             "  --port LOCATION  the line to the controller: a device path (/dev/ttyUSB0) or the\n"
             "                   system's name for it (ttyUSB0, COM3), the name of a link in the folder\n"
-            "                   of port aliases, or \"sim\" for the simulated controller inside this\n"
-            "                   program (a factory controller at every run)\n");
+            "                   of port aliases, a network line (tcp://HOST:PORT, or rfc2217://HOST:PORT\n"
+            "                   for Telnet with the COM-PORT-OPTION), or \"sim\" for the simulated\n"
+            "                   controller inside this program (a factory controller at every run)\n");
     if (options & CommitOption)
         text += QStringLiteral("  --commit         store the values in the controller's EEPROM when the read-back agrees\n");
     if (options & CountOption)
