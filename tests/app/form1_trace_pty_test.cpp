@@ -1,7 +1,9 @@
 // The line trace on the main window, end to end: a read-back from a tq310-sim process over a real
 // pseudo-terminal, read in "Registro della linea" and saved with "Salva registro"; then a second
 // tq310-sim, which holds the factory set-up, replays the saved trace, and the same read-back
-// through it shows the device column and the device CRC the first one showed.
+// through it shows the device column and the device CRC the first one showed. Over a network
+// line (tq310-sim --listen), the same read-back and trace, and the simulator stopped is one
+// lost line.
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
@@ -17,18 +19,25 @@
 #include "support/file_bytes.h"
 #include "support/simulator_process.h"
 #include "trace/trace_table.h"
+#include "ui/message_box.h"
 
 namespace {
 
 // The main window connected through the chooser to the pseudo-terminal of one tq310-sim, as a
-// user picks it; Timer1 stopped, the test ticks once the awaited bytes are waiting.
+// user picks it, or started on its line as --port starts it; Timer1 stopped, the test ticks
+// once the awaited bytes are waiting.
 struct Tool {
     tq::test::SimulatorProcess sim;
     tq::Form1 form;
 
-    explicit Tool(const QStringList& simArguments) : sim(QStringLiteral(TQ310_SIM), simArguments)
+    explicit Tool(const QStringList& simArguments, bool portOption = false) : sim(QStringLiteral(TQ310_SIM), simArguments)
     {
         const QString slave = sim.slave();
+        if (portOption) {
+            form.Form_Load(slave);
+            form.Timer1->stop();
+            return;
+        }
         form.setPortBackends(
             [slave] {
                 return tq::PortDiscovery{{tq::PortEntry{"Porta seriale (COM1)", slave, slave, 1, tq::PortEntry::Kind::Alias}}, {}};
@@ -154,6 +163,29 @@ private slots:
         tool.form.Timer1->stop();
         QVERIFY(tool.form.isConnected());
         QCOMPARE(tool.decodedRows(), QStringList{});
+    }
+
+    void aNetworkLineCarriesTheReadBackAndGoesOnce()
+    {
+        tq::ui::MessageCapture messages;
+        Tool tool({QStringLiteral("--listen"), QStringLiteral("0")}, true);
+        const std::string url = tool.sim.slave().toStdString();
+        QVERIFY(url.starts_with("tcp://127.0.0.1:") && tool.form.isConnected());
+        tool.form.RegLinea->trigger();
+        QVERIFY(tool.readBack());
+        QCOMPARE(tool.form.Label4->text(), QStringLiteral("251-88 Chip "));
+        const QStringList rows = tool.decodedRows();
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows[0], QStringLiteral("TX H lettura parametri"));
+        QCOMPARE(rows[1], QStringLiteral("RX record di 56 byte, CRC 251-88 corretto"));
+        QCOMPARE(rows[2], QStringLiteral("TX J lettura voci del menu"));
+
+        tool.sim.process().terminate();
+        QTRY_VERIFY(!tool.form.isConnected());
+        QCoreApplication::processEvents();  // a second report would have been queued by now
+        QCOMPARE(messages.messages.size(), std::size_t(1));
+        QVERIFY(messages.messages[0].text.starts_with(" Connessione persa con la porta Com."));
+        QVERIFY(messages.messages[0].text.ends_with(" : " + url + " ha chiuso la connessione "));
     }
 };
 

@@ -1,13 +1,14 @@
-// tq310-sim on a real pseudo-terminal, driven by the tool's own serial backend, senders and
-// receive engine: what it holds, its silent fault, and a dropped line plugged in again. The
-// engine is ticked by hand once the awaited bytes are waiting.
+// tq310-sim on a real pseudo-terminal, and on the network, driven by the tool's own line backends,
+// senders and receive engine: what it holds, its silent fault, a dropped line plugged in again,
+// and several controllers each with its own EEPROM. The engine is ticked by hand once the
+// awaited bytes are waiting.
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "link/commands.h"
-#include "link/qt_serial_port.h"
+#include "link/port_opener.h"
 #include "link/receive_engine.h"
 #include "sim/eeprom_file.h"
 #include "support/fake_host.h"
@@ -19,32 +20,31 @@ namespace {
 
 const QString kSim = QStringLiteral(TQ310_SIM);
 
-// The tool's side: shared state, the main window as the engine sees it, the serial backend.
+// The tool's side: shared state, the main window as the engine sees it, the line's backend.
 struct Tool {
-    explicit Tool(const QString& location)
+    explicit Tool(const QString& location) : port(tq::systemLineAt(location))
     {
         m.NoAnswerText = tq::BuildNoAnswerText();
         host.module = &m;
-        port.setSystemLocation(location);
-        engine.setPort(&port);
+        engine.setPort(port.get());
     }
     // One tick once `count` bytes are waiting, or after `ms` without them; whether they came.
     bool tickWhen(int count, int ms = 5000)
     {
-        const bool arrived = QTest::qWaitFor([&] { return port.bytesWaiting() >= count; }, ms);
+        const bool arrived = QTest::qWaitFor([&] { return port->bytesWaiting() >= count; }, ms);
         engine.tick();
         return arrived;
     }
     // "Carica parametri  dal TQ310", up to the end of the menu texts.
     bool readBack()
     {
-        tq::sendReadBack({m, port, host}, false);
+        tq::sendReadBack({m, *port, host}, false);
         return tickWhen(56) && m.ReceiveMode == tq::MenuRead && tickWhen(120) && m.ReceiveMode == tq::Terminal;
     }
 
+    std::unique_ptr<tq::SerialPort> port;
     tq::Module1 m;
     tq::test::FakeHost host;
-    tq::QtSerialPort port;
     tq::ReceiveEngine engine{m, host};
 };
 
@@ -67,7 +67,7 @@ private slots:
 
         SimulatorProcess sim(kSim, {QStringLiteral("--eeprom"), eeprom});
         Tool tool(sim.slave());
-        QVERIFY(tool.port.open(nullptr));
+        QVERIFY(tool.port->open(nullptr));
         QVERIFY(tool.readBack());
         QVERIFY(std::equal(image.record.begin(), image.record.end(), tool.m.ChipParams.begin()));
         for (int k = 0; k < 12; ++k)
@@ -79,12 +79,12 @@ private slots:
     {
         SimulatorProcess sim(kSim, {QStringLiteral("--fault"), QStringLiteral("silent")});
         Tool tool(sim.slave());
-        QVERIFY(tool.port.open(nullptr));
+        QVERIFY(tool.port->open(nullptr));
         tool.m.ChipParams.fill(3);
         tool.m.ChipMenuTexts.fill("PRIMA     ");
         const tq::Module1 before = tool.m;
         for (const bool toBuffer : {false, true}) {  // "Carica parametri", then into the buffer
-            tq::sendReadBack({tool.m, tool.port, tool.host}, toBuffer);
+            tq::sendReadBack({tool.m, *tool.port, tool.host}, toBuffer);
             QVERIFY(!tool.tickWhen(1, 400));  // a controller answers the record within 60 ms
             QCOMPARE(tool.host.text.text(), tool.m.NoAnswerText);
             QVERIFY(tool.m.ChipParams == before.ChipParams && tool.m.ChipMenuTexts == before.ChipMenuTexts);
@@ -92,31 +92,59 @@ private slots:
         }
     }
 
+    void aDroppedLineGoesAwayAndComesBackBehindTheSameAlias_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("pseudo-terminal") << QStringList();
+        QTest::newRow("network") << QStringList{"--listen", "0", "--rfc2217"};
+    }
+
     void aDroppedLineGoesAwayAndComesBackBehindTheSameAlias()
     {
-        SimulatorProcess sim(kSim);
+        QFETCH(QStringList, arguments);
+        SimulatorProcess sim(kSim, arguments);
         const QString alias = sim.waitForLine(QStringLiteral("Port alias: "));
         Tool tool(alias);
-        QVERIFY(tool.port.open(nullptr));
+        QVERIFY(tool.port->open(nullptr));
         QVERIFY(tool.readBack());
 
         // What the tool does then (one report, nothing lost) is the main window's link test.
-        QSignalSpy lost(&tool.port, &tq::SerialPort::deviceLost);
+        QSignalSpy lost(tool.port.get(), &tq::SerialPort::deviceLost);
         sim.process().write("drop\n");
         QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 5000);
-        QVERIFY(!QFileInfo::exists(alias));
+        QVERIFY(!QFileInfo(alias).isSymLink());
 
-        // Plugged in again: a new pseudo-terminal behind the same alias.
-        tool.port.close();
+        // Plugged in again: a new pseudo-terminal, or the same port, behind the same alias.
+        tool.port->close();
         sim.process().write("none\n");
         QCOMPARE(sim.waitForLine(QStringLiteral("Port alias: ")), alias);
-        QVERIFY(tool.port.open(nullptr));
+        QVERIFY(tool.port->open(nullptr));
         QVERIFY(tool.readBack());
 
         sim.process().terminate();
         QVERIFY(sim.process().waitForFinished(5000));
         QCOMPARE(sim.process().exitCode(), 0);
         QVERIFY(!QFileInfo(alias).isSymLink());
+    }
+
+    void eachControllerOnTheNetworkHasItsOwnEeprom()
+    {
+        QTemporaryDir dir;
+        for (int k = 1; k <= 2; ++k) {
+            tq::sim::ParamImage image = tq::sim::factorySetup();
+            image.record[0] = std::uint8_t(k);
+            image.sealCrc();
+            QString error;
+            QVERIFY(tq::sim::saveEepromFile(dir.filePath(QStringLiteral("eeprom-%1.bin").arg(k)), image, &error));
+        }
+        SimulatorProcess sim(kSim, {"--listen", "0", "--controllers", "2", "--eeprom", dir.path()});
+        const QStringList lines{sim.slave(), sim.waitForLine(QStringLiteral("Simulated TQ310 on "))};
+        for (int k = 1; k <= 2; ++k) {
+            Tool tool(lines[k - 1]);
+            QVERIFY(tool.port->open(nullptr));
+            QVERIFY(tool.readBack());
+            QCOMPARE(tool.m.ChipParams[0], std::uint8_t(k));
+        }
     }
 
     // Whoever connects on reading "Simulated TQ310 on" must find the alias already pointing at
