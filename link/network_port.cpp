@@ -147,7 +147,9 @@ void NetworkPort::onReadyRead()
             break;
         }
     }
-    if (data && m_phase == Phase::Open)
+    // Data that came with the server's last answer waits until open() has returned: whoever
+    // listens to the line starts listening then.
+    if (data && m_phase == Phase::Open && !m_opening)
         emit bytesArrived();
 }
 
