@@ -10,7 +10,6 @@
 #include <functional>
 #include <memory>
 
-#include "link/cerca.h"
 #include "link/commands.h"
 #include "link/engine_host.h"
 #include "link/port_discovery.h"
@@ -22,6 +21,7 @@
 #include "files/trova_usb.h"
 #include "trace/line_trace.h"
 #include "trace/line_trace_window.h"
+#include "ui/cerca.h"
 #include "ui/choice_list.h"
 #include "ui/terminal_view.h"
 #include "params/module1.h"

@@ -13,9 +13,9 @@
 
 #include "app/Form1.h"
 #include "app/prog1.h"
-#include "link/cerca.h"
 #include "operations/form2.h"
 #include "operations/inp_out.h"
+#include "ui/cerca.h"
 #include "ui/qt_italian.h"
 
 class SystemTextsTest : public QObject {
