@@ -43,9 +43,9 @@ int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const Sub
         return fail(LineFailed, subject.port, systemText(session.lostText()) + after, subject, out);
 
     int awaited = 1;
-    switch (session.module().ReceiveMode) {
-    case ParamRead: awaited = kParamAnswerBytes; break;
-    case MenuRead: awaited = kMenuAnswerMinBytes; break;
+    switch (session.module().Engine.mode()) {
+    case ReceiveMode::ParamRead: awaited = kParamAnswerBytes; break;
+    case ReceiveMode::MenuRead: awaited = kMenuAnswerMinBytes; break;
     default: break;
     }
     const int received = session.port()->bytesWaiting();

@@ -36,7 +36,8 @@ int runRead(const Request& request, Output& out)
     out.progress(QStringLiteral("reading the parameters and menu texts from %1").arg(request.port));
     sendReadBack(session.link(), true);
     const DeviceSession::Outcome outcome = session.waitFor(
-        [&m] { return engineInTerminalMode(m) && m.ChipToBuffer == 0; }, [&m] { return long(m.ReceiveMode); });
+        [&m] { return engineInTerminalMode(m) && m.Engine.ChipToBuffer() == 0; },
+        [&m] { return long(m.Engine.mode()); });
     if (outcome != DeviceSession::Outcome::Done)
         return waitFailed(session, outcome, subject, out);
 

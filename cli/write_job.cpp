@@ -93,7 +93,7 @@ int runWrite(const Request& request, Output& out)
 
     out.progress(QStringLiteral("reading back"));
     sendReadBack(session.link(), false);
-    outcome = session.waitFor([&m] { return engineInTerminalMode(m); }, [&m] { return long(m.ReceiveMode); });
+    outcome = session.waitFor([&m] { return engineInTerminalMode(m); }, [&m] { return long(m.Engine.mode()); });
     // The controller takes "L" without a word: only the read-back would have told.
     if (outcome != DeviceSession::Outcome::Done)
         return waitFailed(session, outcome, subject, out,

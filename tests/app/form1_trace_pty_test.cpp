@@ -16,10 +16,14 @@
 #include "app/Form1.h"
 #include "sim/eeprom_file.h"
 #include "sim/param_image.h"
+#include "support/control.h"
 #include "support/file_bytes.h"
 #include "support/simulator_process.h"
 #include "trace/trace_table.h"
 #include "ui/message_box.h"
+
+using tq::test::control;
+using tq::test::use;
 
 namespace {
 
@@ -35,7 +39,7 @@ struct Tool {
         const QString slave = sim.slave();
         if (portOption) {
             form.Form_Load(slave);
-            form.Timer1->stop();
+            control<QTimer>(form, "Timer1")->stop();
             return;
         }
         form.setPortBackends(
@@ -45,7 +49,7 @@ struct Tool {
             {});
         form.Form_Load();
         form.chooser()->List1_Click(form.chooser()->List1->item(0));
-        form.Timer1->stop();
+        control<QTimer>(form, "Timer1")->stop();
     }
 
     bool tickWhen(int count)
@@ -57,14 +61,14 @@ struct Tool {
     // "Carica parametri  dal TQ310", up to the menu texts.
     bool readBack()
     {
-        form.daltq310->trigger();
-        return tickWhen(56) && tickWhen(120) && form.module().ReceiveMode == tq::Terminal;
+        use(form, "daltq310");
+        return tickWhen(56) && tickWhen(120) && form.module().Engine.mode() == tq::ReceiveMode::Terminal;
     }
     QStringList list() const
     {
         QStringList lines;
-        for (int i = 0; i < form.List1->count(); ++i)
-            lines << form.List1->item(i)->text();
+        for (int i = 0; i < control<QListWidget>(form, "List1")->count(); ++i)
+            lines << control<QListWidget>(form, "List1")->item(i)->text();
         return lines;
     }
     QStringList decodedRows()
@@ -106,7 +110,7 @@ private slots:
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
         {
             Tool tool({QStringLiteral("--eeprom"), eeprom});
-            tool.form.RegLinea->trigger();
+            use(tool.form, "RegLinea");
             QVERIFY(tool.form.lineTraceWindow()->isVisible());
             QVERIFY(tool.form.isEnabled());  // the engineer goes on working the tool
             QVERIFY(tool.readBack());
@@ -121,7 +125,7 @@ private slots:
             tool.form.lineTraceWindow()->askPath = [&](bool save) { return save ? saved : QString(); };
             tool.form.lineTraceWindow()->SaveButton->click();
             atTheMachine = tool.list();
-            crcAtTheMachine = tool.form.Label4->text();
+            crcAtTheMachine = control<QLabel>(tool.form, "Label4")->text();
             // The heading says when and where it was recorded, and by what.
             const QList<QByteArray> heading = tq::test::fileBytes(saved).split('\n');
             const QByteArray port = ", porta Com.1 " + tool.sim.slave().toLatin1() + "\r";
@@ -136,31 +140,31 @@ private slots:
         Tool bench({QStringLiteral("--replay"), saved});
         QVERIFY(bench.readBack());
         QCOMPARE(bench.list(), atTheMachine);
-        QCOMPARE(bench.form.Label4->text(), crcAtTheMachine);
+        QCOMPARE(control<QLabel>(bench.form, "Label4")->text(), crcAtTheMachine);
     }
 
     void theItemIsLastInAccessoriAndANewConnectionStartsANewTrace()
     {
         Tool tool({});
-        const QList<QAction*> items = tool.form.accessori->actions();
-        QCOMPARE(items.last(), tool.form.RegLinea);
-        QCOMPARE(tool.form.RegLinea->text(), QStringLiteral("Registro della linea"));
-        QCOMPARE(items.at(items.size() - 2), tool.form.ErrEEprom);
+        const QList<QAction*> items = control<QMenu>(tool.form, "accessori")->actions();
+        QCOMPARE(items.last(), control<QAction>(tool.form, "RegLinea"));
+        QCOMPARE(control<QAction>(tool.form, "RegLinea")->text(), QStringLiteral("Registro della linea"));
+        QCOMPARE(items.at(items.size() - 2), control<QAction>(tool.form, "ErrEEprom"));
 
-        tool.form.RegLinea->trigger();
-        tool.form.CIngressi->trigger();
+        use(tool.form, "RegLinea");
+        use(tool.form, "CIngressi");
         tool.form.Timer1_Timer();  // the request tick follows a reply tick
         tool.form.Timer1_Timer();
         QVERIFY(tool.tickWhen(1));
         QCOMPARE(tool.decodedRows().first(), QStringLiteral("TX K lettura ingressi"));
 
         // The line goes: the trace stays to be read and saved, until the next connection.
-        tool.form.disconnetti->trigger();
+        use(tool.form, "disconnetti");
         QVERIFY(!tool.form.isConnected());
         QVERIFY(!tool.decodedRows().isEmpty());
-        tool.form.connetti->trigger();
+        use(tool.form, "connetti");
         tool.form.chooser()->List1_Click(tool.form.chooser()->List1->item(0));
-        tool.form.Timer1->stop();
+        control<QTimer>(tool.form, "Timer1")->stop();
         QVERIFY(tool.form.isConnected());
         QCOMPARE(tool.decodedRows(), QStringList{});
     }
@@ -171,9 +175,9 @@ private slots:
         Tool tool({QStringLiteral("--listen"), QStringLiteral("0")}, true);
         const std::string url = tool.sim.slave().toStdString();
         QVERIFY(url.starts_with("tcp://127.0.0.1:") && tool.form.isConnected());
-        tool.form.RegLinea->trigger();
+        use(tool.form, "RegLinea");
         QVERIFY(tool.readBack());
-        QCOMPARE(tool.form.Label4->text(), QStringLiteral("251-88 Chip "));
+        QCOMPARE(control<QLabel>(tool.form, "Label4")->text(), QStringLiteral("251-88 Chip "));
         const QStringList rows = tool.decodedRows();
         QCOMPARE(rows.size(), 4);
         QCOMPARE(rows[0], QStringLiteral("TX H lettura parametri"));
@@ -191,3 +195,4 @@ private slots:
 
 QTEST_MAIN(Form1TracePtyTest)
 #include "form1_trace_pty_test.moc"
+

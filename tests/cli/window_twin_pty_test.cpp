@@ -18,10 +18,13 @@
 #include "files/param_file.h"
 #include "files/trova_usb.h"
 #include "sim/param_image.h"
+#include "support/control.h"
 #include "support/file_bytes.h"
 #include "support/simulator_process.h"
 #include "ui/message_box.h"
 
+using tq::test::control;
+using tq::test::use;
 using tq::test::fileBytes;
 using tq::test::writeFile;
 using tq::test::runCli;
@@ -46,11 +49,11 @@ struct Window {
         form.askPath = [file](bool) { return file; };
     }
 
-    bool readBack(QAction* item)
+    bool readBack(const char* item)
     {
-        item->trigger();
-        return QTest::qWaitFor([this] { return form.module().ReceiveMode == tq::MenuRead; }, 5000)
-            && QTest::qWaitFor([this] { return form.module().ReceiveMode == tq::Terminal; }, 5000);
+        use(form, item);
+        return QTest::qWaitFor([this] { return form.module().Engine.mode() == tq::ReceiveMode::MenuRead; }, 5000)
+            && QTest::qWaitFor([this] { return form.module().Engine.mode() == tq::ReceiveMode::Terminal; }, 5000);
     }
 };
 
@@ -113,11 +116,11 @@ private slots:
                                                                              QStringLiteral("--eeprom"), windowEeprom});
             Window window(windowSim.slave(), ini);
             QVERIFY(window.form.isConnected());
-            window.form.aprif->trigger();
-            window.form.AlTq310->trigger();
+            use(window.form, "aprif");
+            use(window.form, "AlTq310");
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(windowRecord).size(), 177, 5000);
-            QVERIFY(window.readBack(window.form.daltq310));
-            window.form.Weeprom->trigger();
+            QVERIFY(window.readBack("daltq310"));
+            use(window.form, "Weeprom");
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(windowRecord), fileBytes(cliRecord), 5000);
             QCOMPARE(window.messages.messages.empty(), c.commits);
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(windowEeprom), fileBytes(cliEeprom), 5000);
@@ -139,8 +142,8 @@ private slots:
         QCOMPARE(runCli({QStringLiteral("read"), QStringLiteral("--port"), sim.slave(), byCli}).status, int(tq::cli::Success));
 
         Window window(sim.slave(), byWindow);
-        QVERIFY(window.readBack(window.form.ChipBuffer));
-        window.form.salvaas->trigger();
+        QVERIFY(window.readBack("ChipBuffer"));
+        use(window.form, "salvaas");
         QCOMPARE(fileBytes(byCli), fileBytes(byWindow));
         QVERIFY(fileBytes(byCli).contains("\r\nCITT\xC0     \r\n"));
     }
@@ -166,11 +169,11 @@ private slots:
             QVERIFY(QDir(key.path()).mkdir(QStringLiteral("tq310")));
             tq::Form1 form;
             form.askPath = [ini](bool) { return ini; };
-            form.aprif->trigger();
+            use(form, "aprif");
             QStringList roots{QStringLiteral("/")};
             tq::TrovaUsb& usb = form.usbCompiler();
             usb.setDriveSource([&roots] { return roots; });
-            form.ParUsb->trigger();
+            use(form, "ParUsb");
             usb.Timer1_Timer();
             roots << key.path();
             usb.Timer1_Timer();

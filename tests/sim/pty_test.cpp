@@ -39,7 +39,8 @@ struct Tool {
     bool readBack()
     {
         tq::sendReadBack({m, *port, host}, false);
-        return tickWhen(56) && m.ReceiveMode == tq::MenuRead && tickWhen(120) && m.ReceiveMode == tq::Terminal;
+        return tickWhen(56) && m.Engine.mode() == tq::ReceiveMode::MenuRead && tickWhen(120)
+            && m.Engine.mode() == tq::ReceiveMode::Terminal;
     }
 
     std::unique_ptr<tq::SerialPort> port;

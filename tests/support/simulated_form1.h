@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "app/Form1.h"
+#include "support/control.h"
 #include "support/simulator_process.h"
 
 namespace tq::test {
@@ -26,7 +27,7 @@ struct SimulatedTool {
             {});
         form.Form_Load();
         form.chooser()->List1_Click(form.chooser()->List1->item(0));
-        form.Timer1->stop();
+        control<QTimer>(form, "Timer1")->stop();
     }
 
     Module1& m() { return form.module(); }
@@ -39,16 +40,16 @@ struct SimulatedTool {
     }
 
     // The engine through the parameter record and the menu texts, a tick as each is complete.
-    bool readBack(QAction* item)
+    bool readBack(const char* item)
     {
-        item->trigger();
+        use(form, item);
         if (!waitForBytes(56))
             return false;
         tick();
-        if (m().ReceiveMode != MenuRead || !waitForBytes(120))
+        if (m().Engine.mode() != ReceiveMode::MenuRead || !waitForBytes(120))
             return false;
         tick();
-        return m().ReceiveMode == Terminal;
+        return m().Engine.mode() == ReceiveMode::Terminal;
     }
 };
 
