@@ -30,10 +30,6 @@
 #include "operations/form2.h"
 #include "operations/inp_out.h"
 #include "ui/message_box.h"
-#include "support/control.h"
-
-using tq::test::control;
-using tq::test::use;
 
 using tq::Form1;
 

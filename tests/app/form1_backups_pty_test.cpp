@@ -15,49 +15,13 @@
 
 #include "app/Form1.h"
 #include "files/backups.h"
-#include "support/control.h"
-#include "support/simulator_process.h"
+#include "support/simulated_form1.h"
 #include "ui/message_box.h"
-
-using tq::test::control;
-using tq::test::use;
 
 namespace {
 
-struct SimulatedTool {
-    tq::test::SimulatorProcess sim;
-    tq::Form1 form;
-
-    SimulatedTool() : sim(QStringLiteral(TQ310_SIM))
-    {
-        const QString slave = sim.slave();
-        form.setPortBackends(
-            [slave] {
-                return tq::PortDiscovery{{tq::PortEntry{"Porta seriale (COM1)", slave, slave, 1, tq::PortEntry::Kind::Alias}}, {}};
-            },
-            {});
-        form.Form_Load();
-        form.chooser()->List1_Click(form.chooser()->List1->item(0));
-        control<QTimer>(form, "Timer1")->stop();
-    }
-
-    tq::Module1& m() { return form.module(); }
-
-    bool waitForBytes(int count) { return QTest::qWaitFor([&] { return form.port()->bytesWaiting() >= count; }, 5000); }
-
-    // The record and the menu texts, a tick as each is complete.
-    bool readBack(const char* item)
-    {
-        use(form, item);
-        if (!waitForBytes(56))
-            return false;
-        form.Timer1_Timer();
-        if (!waitForBytes(120))
-            return false;
-        form.Timer1_Timer();
-        return m().Engine.mode() == tq::ReceiveMode::Terminal;
-    }
-
+// The main window on the simulator (support/simulated_form1.h), and what it shows.
+struct SimulatedTool : tq::test::SimulatedTool {
     // Everything the read-back left in sight.
     QStringList screen()
     {

@@ -26,12 +26,8 @@
 #include "editor/dialog.h"
 #include "files/backups.h"
 #include "params/crc.h"
-#include "support/control.h"
-#include "support/scripted_port.h"
+#include "support/connected_form1.h"
 #include "ui/message_box.h"
-
-using tq::test::control;
-using tq::test::use;
 
 using tq::Form1;
 
@@ -49,25 +45,8 @@ std::string deviceRecord()
 const std::string kDeviceTexts = "SELEZIONA CARTELLA  PARTE     NUOVA LETTDISCO     TIPO----- TAGLIA--  PARTE 2   "
                                  "CARRO     SCOLLO    RANGHI    CONTAPEZZI";
 
-struct ConnectedForm1 {
-    Form1 form;
-    tq::test::ScriptedPort* port = nullptr;
-
-    ConnectedForm1()
-    {
-        form.setPortBackends([] { return tq::PortDiscovery{}; }, [this](const tq::PortEntry*) {
-            auto scripted = std::make_unique<tq::test::ScriptedPort>();
-            port = scripted.get();
-            return std::unique_ptr<tq::SerialPort>(std::move(scripted));
-        });
-        form.Form_Load();
-        form.module().PortNumber = 1;
-        form.IniPorta();
-        control<QTimer>(form, "Timer1")->stop();
-    }
-
-    tq::Module1& m() { return form.module(); }
-
+// The main window on a scripted port (support/connected_form1.h), and what these tests ask of it.
+struct ConnectedForm1 : tq::test::ConnectedForm1 {
     // A read-back from the menu item, the controller answering each request at once.
     void readBack(const char* item, const std::string& record = deviceRecord(), const std::string& texts = kDeviceTexts)
     {

@@ -11,11 +11,8 @@
 #include "sim/machine.h"
 #include "sim/memory_image.h"
 #include "sim/param_image.h"
-#include "support/control.h"
 #include "support/simulated_form1.h"
 
-using tq::test::control;
-using tq::test::use;
 using tq::test::SimulatedTool;
 
 class Form1DiagnosticsPtyTest : public QObject {

@@ -9,11 +9,8 @@
 #include "operations/form2.h"
 #include "operations/inp_out.h"
 #include "support/connected_form1.h"
-#include "support/control.h"
 
 using tq::test::ConnectedForm1;
-using tq::test::control;
-using tq::test::use;
 
 namespace {
 
@@ -141,7 +138,7 @@ private slots:
     void theOutputTestSendsTheTickedOutputsUntilItCloses()
     {
         ConnectedForm1 c;
-        c.use("Command13");  // polling the inputs
+        use(c.form, "Command13");  // polling the inputs
         tq::Form2& window = openOutputTest(c, 3);
         QVERIFY(window.isVisible() && !c.form.isEnabled());
         QCOMPARE(c.m().Engine.mode(), tq::ReceiveMode::Terminal);

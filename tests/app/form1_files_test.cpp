@@ -20,8 +20,6 @@
 #include "ui/message_box.h"
 
 using tq::Form1;
-using tq::test::control;
-using tq::test::use;
 using tq::test::withDiskFull;
 using tq::ui::MessageIcon;
 

@@ -23,11 +23,8 @@
 #include "operations/form2.h"
 #include "operations/inp_out.h"
 #include "ui/message_box.h"
-#include "support/control.h"
 
 using tq::Form1;
-using tq::test::control;
-using tq::test::use;
 using tq::test::Form1Rig;
 
 namespace {

@@ -20,9 +20,6 @@
 #include "ui/message_box.h"
 #include "support/control.h"
 
-using tq::test::control;
-using tq::test::use;
-
 class Form1LinkPtyTest : public QObject {
     Q_OBJECT
 private slots:

@@ -17,8 +17,6 @@
 #include "ui/message_box.h"
 #include "support/control.h"
 
-using tq::test::control;
-
 namespace {
 
 // How a start left the window.

@@ -19,12 +19,8 @@
 #include "operations/inp_out.h"
 #include "params/crc.h"
 #include "support/connected_form1.h"
-#include "support/control.h"
 #include "support/scripted_port.h"
 #include "ui/message_box.h"
-
-using tq::test::control;
-using tq::test::use;
 
 using tq::Form1;
 
@@ -268,7 +264,7 @@ private slots:
     void theReceiveTimerSleepsAtRestAndWakesForWork()
     {
         using Use = std::function<void(tq::test::ConnectedForm1&)>;
-        const auto item = [](const char* name) { return Use([name](tq::test::ConnectedForm1& c) { c.use(name); }); };
+        const auto item = [](const char* name) { return Use([name](tq::test::ConnectedForm1& c) { use(c.form, name); }); };
         const Use none = [](tq::test::ConnectedForm1&) {};
         // The output test window open (the engine in terminal mode), one board of outputs.
         const Use outputTestOpen = [](tq::test::ConnectedForm1& c) {
@@ -289,9 +285,9 @@ private slots:
             {"Command23", none, item("Command23"), true},
             {"CONTEGGIO",
              [](tq::test::ConnectedForm1& c) {
-                 c.use("Command14");  // "Produci" opens the simulation window
+                 use(c.form, "Command14");  // "Produci" opens the simulation window
                  c.form.inpOut()->close();
-                 c.use("Command17");  // and a key ends the simulation
+                 use(c.form, "Command17");  // and a key ends the simulation
              },
              [](tq::test::ConnectedForm1& c) { c.form.inpOut()->Command1->click(); }, true},
             {"an output ticked", outputTestOpen, [](tq::test::ConnectedForm1& c) { c.form.form2()->Check1[0]->click(); },

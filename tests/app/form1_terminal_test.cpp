@@ -10,11 +10,8 @@
 #include <QtTest>
 
 #include "form1_rig.h"
-#include "support/control.h"
 
 using tq::Form1;
-using tq::test::control;
-using tq::test::use;
 using tq::test::Form1Rig;
 
 namespace {

@@ -17,9 +17,6 @@
 #include "app/Form1.h"
 #include "support/connected_form1.h"
 #include "ui/fonts.h"
-#include "support/control.h"
-
-using tq::test::control;
 
 using tq::Form1;
 using tq::test::ConnectedForm1;
@@ -135,7 +132,7 @@ private slots:
         QCOMPARE(headingInSight(page), QStringLiteral("Manuale d'uso di Test per TQ310"));
         QVERIFY(picturesShown(page) > 0);
         help->close();
-        c.use("manuale");
+        use(c.form, "manuale");
         QVERIFY(help->isVisible());
 
         const struct {
@@ -143,14 +140,14 @@ private slots:
             std::function<void()> open;
             const char* heading;
         } cases[] = {
-            {"prog1", [&] { c.use("prog"); }, "Il programmatore"},
-            {"TrovaUsb", [&] { control<QAction>(c.form, "ParUsb")->setEnabled(true); c.use("ParUsb"); },
+            {"prog1", [&] { use(c.form, "prog"); }, "Il programmatore"},
+            {"TrovaUsb", [&] { control<QAction>(c.form, "ParUsb")->setEnabled(true); use(c.form, "ParUsb"); },
              "La chiave USB"},
-            {"InpOut", [&] { c.use("Command14"); }, "Simulazione della produzione"},
-            {"Form2", [&] { c.use("TetUscite"); }, "Prova delle uscite"},
-            {"LineTraceWindow", [&] { c.use("RegLinea"); }, "Il registro della linea"},
+            {"InpOut", [&] { use(c.form, "Command14"); }, "Simulazione della produzione"},
+            {"Form2", [&] { use(c.form, "TetUscite"); }, "Prova delle uscite"},
+            {"LineTraceWindow", [&] { use(c.form, "RegLinea"); }, "Il registro della linea"},
             {"Dialog", [&] { control<QListWidget>(c.form, "List1")->setCurrentRow(4); }, "La finestra di modifica"},
-            {"cerca", [&] { c.use("disconnetti"); c.use("connetti"); }, "La scelta della porta"},
+            {"cerca", [&] { use(c.form, "disconnetti"); use(c.form, "connetti"); }, "La scelta della porta"},
         };
         for (const auto& k : cases) {
             k.open();
@@ -168,7 +165,7 @@ private slots:
     void aboutBoxShowsTheVersionAndTheLicences()
     {
         Form1 form;
-        form.findChild<QAction*>("informazioni")->trigger();
+        use(form, "informazioni");
         QWidget* about = shownWindow("AboutBox");
         QVERIFY(about);
         QVERIFY(about->findChild<QLabel*>("Version")->text().contains(QCoreApplication::applicationVersion()));

@@ -16,59 +16,31 @@
 #include "app/Form1.h"
 #include "sim/eeprom_file.h"
 #include "sim/param_image.h"
-#include "support/control.h"
 #include "support/file_bytes.h"
-#include "support/simulator_process.h"
+#include "support/simulated_form1.h"
 #include "trace/trace_table.h"
 #include "ui/message_box.h"
 
-using tq::test::control;
-using tq::test::use;
-
 namespace {
 
-// The main window connected through the chooser to the pseudo-terminal of one tq310-sim, as a
-// user picks it, or started on its line as --port starts it; Timer1 stopped, the test ticks
-// once the awaited bytes are waiting.
-struct Tool {
-    tq::test::SimulatorProcess sim;
-    tq::Form1 form;
+// The main window on the pseudo-terminal of one tq310-sim (support/simulated_form1.h), through
+// the chooser or as --port starts it; the test ticks once the awaited bytes are waiting.
+struct Tool : tq::test::SimulatedTool {
+    using SimulatedTool::SimulatedTool;
 
-    explicit Tool(const QStringList& simArguments, bool portOption = false) : sim(QStringLiteral(TQ310_SIM), simArguments)
-    {
-        const QString slave = sim.slave();
-        if (portOption) {
-            form.Form_Load(slave);
-            control<QTimer>(form, "Timer1")->stop();
-            return;
-        }
-        form.setPortBackends(
-            [slave] {
-                return tq::PortDiscovery{{tq::PortEntry{"Porta seriale (COM1)", slave, slave, 1, tq::PortEntry::Kind::Alias}}, {}};
-            },
-            {});
-        form.Form_Load();
-        form.chooser()->List1_Click(form.chooser()->List1->item(0));
-        control<QTimer>(form, "Timer1")->stop();
-    }
-
+    // One tick once `count` bytes wait; whether they came.
     bool tickWhen(int count)
     {
-        const bool arrived = QTest::qWaitFor([&] { return form.port()->bytesWaiting() >= count; }, 5000);
-        form.Timer1_Timer();
+        const bool arrived = waitForBytes(count);
+        tick();
         return arrived;
-    }
-    // "Carica parametri  dal TQ310", up to the menu texts.
-    bool readBack()
-    {
-        use(form, "daltq310");
-        return tickWhen(56) && tickWhen(120) && form.module().Engine.mode() == tq::ReceiveMode::Terminal;
     }
     QStringList list() const
     {
+        const QListWidget* List1 = control<QListWidget>(form, "List1");
         QStringList lines;
-        for (int i = 0; i < control<QListWidget>(form, "List1")->count(); ++i)
-            lines << control<QListWidget>(form, "List1")->item(i)->text();
+        for (int i = 0; i < List1->count(); ++i)
+            lines << List1->item(i)->text();
         return lines;
     }
     QStringList decodedRows()
@@ -113,7 +85,7 @@ private slots:
             use(tool.form, "RegLinea");
             QVERIFY(tool.form.lineTraceWindow()->isVisible());
             QVERIFY(tool.form.isEnabled());  // the engineer goes on working the tool
-            QVERIFY(tool.readBack());
+            QVERIFY(tool.readBack("daltq310"));
             const QStringList rows = tool.decodedRows();
             QCOMPARE(rows.size(), 4);
             QCOMPARE(rows[0], QStringLiteral("TX H lettura parametri"));
@@ -138,14 +110,14 @@ private slots:
         QCOMPARE(crcAtTheMachine, QString::fromStdString(crc + " Chip "));
 
         Tool bench({QStringLiteral("--replay"), saved});
-        QVERIFY(bench.readBack());
+        QVERIFY(bench.readBack("daltq310"));
         QCOMPARE(bench.list(), atTheMachine);
         QCOMPARE(control<QLabel>(bench.form, "Label4")->text(), crcAtTheMachine);
     }
 
     void theItemIsLastInAccessoriAndANewConnectionStartsANewTrace()
     {
-        Tool tool({});
+        Tool tool;
         const QList<QAction*> items = control<QMenu>(tool.form, "accessori")->actions();
         QCOMPARE(items.last(), control<QAction>(tool.form, "RegLinea"));
         QCOMPARE(control<QAction>(tool.form, "RegLinea")->text(), QStringLiteral("Registro della linea"));
@@ -176,7 +148,7 @@ private slots:
         const std::string url = tool.sim.slave().toStdString();
         QVERIFY(url.starts_with("tcp://127.0.0.1:") && tool.form.isConnected());
         use(tool.form, "RegLinea");
-        QVERIFY(tool.readBack());
+        QVERIFY(tool.readBack("daltq310"));
         QCOMPARE(control<QLabel>(tool.form, "Label4")->text(), QStringLiteral("251-88 Chip "));
         const QStringList rows = tool.decodedRows();
         QCOMPARE(rows.size(), 4);

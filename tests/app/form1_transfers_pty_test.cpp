@@ -8,13 +8,10 @@
 
 #include "params/param_record.h"
 #include "sim/param_image.h"
-#include "support/control.h"
 #include "support/file_bytes.h"
 #include "support/simulated_form1.h"
 #include "ui/message_box.h"
 
-using tq::test::control;
-using tq::test::use;
 using tq::test::fileBytes;
 using tq::test::SimulatedTool;
 

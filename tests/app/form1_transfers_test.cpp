@@ -7,12 +7,9 @@
 #include <QtTest>
 
 #include "support/connected_form1.h"
-#include "support/control.h"
 #include "ui/message_box.h"
 
 using tq::test::ConnectedForm1;
-using tq::test::control;
-using tq::test::use;
 
 class Form1TransfersTest : public QObject {
     Q_OBJECT

@@ -19,8 +19,6 @@
 #include "ui/cerca.h"
 #include "ui/qt_italian.h"
 
-using tq::test::control;
-
 class SystemTextsTest : public QObject {
     Q_OBJECT
 private slots:

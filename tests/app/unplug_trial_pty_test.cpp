@@ -28,9 +28,6 @@
 #include "support/simulator_process.h"
 #include "ui/message_box.h"
 
-using tq::test::control;
-using tq::test::use;
-
 namespace {
 
 constexpr int kUnplugs = 100;

@@ -23,8 +23,6 @@
 #include "support/simulator_process.h"
 #include "ui/message_box.h"
 
-using tq::test::control;
-using tq::test::use;
 using tq::test::fileBytes;
 using tq::test::writeFile;
 using tq::test::runCli;

@@ -14,8 +14,6 @@
 #include "editor/dialog.h"
 #include "support/control.h"
 
-using tq::test::control;
-
 using tq::Dialog;
 
 namespace {

@@ -14,6 +14,7 @@ namespace tq {
 namespace {
 
 using Log = std::vector<std::string>;
+using Sender = std::function<void(const LinkContext&)>;
 
 const std::string kNoAnswer = " La macchina non risponde !!\r\n\r\n Controllare che non sia \r\n in produzione";
 const std::string kTexts = "SELEZIONA CARTELLA  PARTE     NUOVA LETTDISCO     TIPO----- TAGLIA--  PARTE 2   "
@@ -47,7 +48,7 @@ protected:
         engine.setPort(&port);
     }
     // The engine put in a mode as a window puts it, by a sender, whose own steps are not logged.
-    void enter(const std::function<void(const LinkContext&)>& sender)
+    void enter(const Sender& sender)
     {
         sender(LinkContext{m, port, host});
         port.clearSent();
@@ -68,6 +69,7 @@ protected:
 
 const auto readBack = [](const LinkContext& c) { sendReadBack(c, false); };
 const auto readIntoBuffer = [](const LinkContext& c) { sendReadBack(c, true); };
+const auto menuPlus = [](const LinkContext& c) { sendPanelKey(c, PanelKey::MenuPlus); };
 
 TEST_F(EngineTest, ParamReadWaitsFor56BytesThenAsksForTheTexts)
 {
@@ -120,24 +122,16 @@ TEST_F(EngineTest, TheHostHearsOfTheTextsAndWhetherTheReadBackIsComplete)
         {"H then J", true, 0, [] {}, "readBack@"},
         {"J still incomplete at a tick", true, 40, [] {}, "readBack@"},
         {"the menu list alone", false, 0, [] {}, "texts@"},
-        {"a key pressed before the menu list", true, 0,
-         [&] {
-             enter([](const LinkContext& c) { sendPanelKey(c, PanelKey::MenuPlus); });
-             tick();
-             enter(sendMenuListRequest);
-         },
+        {"a key pressed before the menu list", true, 0, [&] { enter(menuPlus); tick(); enter(sendMenuListRequest); },
          "texts@"},
         {"another line before the texts came", true, 0, [&] { engine.setPort(&other); engine.setPort(&port); }, "texts@"},
     };
     for (const auto& c : cases) {
         m.ChipParamsRead = m.ChipMenuTextsRead = false;
         port.incoming.clear();
-        if (c.record) {
-            enter(readBack);
+        enter(c.record ? Sender(readBack) : Sender(sendMenuListRequest));
+        if (c.record)
             tick(record());
-        } else {
-            enter(sendMenuListRequest);
-        }
         EXPECT_EQ(m.ChipParamsRead, c.record) << c.name;
         c.between();
         if (c.early > 0)

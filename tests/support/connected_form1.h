@@ -36,8 +36,6 @@ struct ConnectedForm1 {
     int interval() const { return control<QTimer>(form, "Timer1")->interval(); }
     void tick() { form.Timer1_Timer(); }
 
-    // A menu item or a button, by its object name.
-    void use(const char* name) { test::use(form, name); }
 };
 
 // Uses the named item while an output test runs with sequential memory reading on ("ON", then
@@ -47,12 +45,12 @@ struct ConnectedForm1 {
 inline std::string itemEffect(const char* name)
 {
     ConnectedForm1 c;
-    c.use("Command23");
+    use(c.form, "Command23");
     startOutputTest(c.m(), {0, 0, 0});
     c.m().FileParams[0] = 1;
     c.m().ChipParams = c.m().FileParams;
     c.form.terminal().set("Menu 3");
-    c.use(name);
+    use(c.form, name);
     const std::string sent = c.port->sent();
     const EngineState& e = c.m().Engine;
     return sent.substr(0, 1) + std::to_string(sent.size()) + " mode " + std::to_string(int(e.mode())) + " seq " +
@@ -64,7 +62,7 @@ inline bool nothingUnconnected(std::initializer_list<const char*> names)
 {
     ConnectedForm1 off(false);
     for (const char* name : names)
-        off.use(name);
+        use(off.form, name);
     const EngineState& e = off.m().Engine;
     return e.mode() == ReceiveMode::Terminal && e.ChipToBuffer() == 0 && off.interval() == interval::Start;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The main window as the engine and the senders see it, recording what they report under the
-// names of the controls the window shows it on. Every call is logged into `log` (shared with a
+// names of the controls the window shows it on. Every call is logged into `log`, when given (a
 // port's event list when the test wants one order across both).
 
 #include <string>
@@ -36,16 +36,12 @@ public:
         note(std::string(recordTaken ? "readBack@" : "texts@") + text.text());
     }
 
-    void note(const std::string& what) { (log ? *log : own).push_back(what); }
-    const std::vector<std::string>& calls() const { return log ? *log : own; }
+    void note(const std::string& what) { if (log) log->push_back(what); }
 
     Module1* module = nullptr;  // copiesChanged renders it when set
     TerminalText text;
     std::string label4;
     std::vector<std::string>* log = nullptr;
-
-private:
-    std::vector<std::string> own;
 };
 
 }  // namespace tq::test

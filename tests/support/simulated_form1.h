@@ -17,16 +17,22 @@ struct SimulatedTool {
     SimulatorProcess sim;
     Form1 form;
 
-    explicit SimulatedTool(const QStringList& simArguments = {}) : sim(QStringLiteral(TQ310_SIM), simArguments)
+    // Through the chooser, or (portOption) started on the simulator's line as --port starts it.
+    explicit SimulatedTool(const QStringList& simArguments = {}, bool portOption = false)
+        : sim(QStringLiteral(TQ310_SIM), simArguments)
     {
         const QString slave = sim.slave();
-        form.setPortBackends(
-            [slave] {
-                return PortDiscovery{{PortEntry{"Porta seriale (COM1)", slave, slave, 1, PortEntry::Kind::Alias}}, {}};
-            },
-            {});
-        form.Form_Load();
-        form.chooser()->List1_Click(form.chooser()->List1->item(0));
+        if (portOption) {
+            form.Form_Load(slave);
+        } else {
+            form.setPortBackends(
+                [slave] {
+                    return PortDiscovery{{PortEntry{"Porta seriale (COM1)", slave, slave, 1, PortEntry::Kind::Alias}}, {}};
+                },
+                {});
+            form.Form_Load();
+            form.chooser()->List1_Click(form.chooser()->List1->item(0));
+        }
         control<QTimer>(form, "Timer1")->stop();
     }
 
