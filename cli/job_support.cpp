@@ -1,6 +1,10 @@
 #include "cli/job_support.h"
 
+#include <QDateTime>
+#include <QDir>
+
 #include "cli/exit_status.h"
+#include "files/backups.h"
 #include "files/param_file.h"
 #include "link/port_discovery.h"
 #include "params/list_view.h"
@@ -33,6 +37,27 @@ bool openParamFile(Module1& m, const Subject& subject, Output& out)
     }
     ListInit(m);
     return true;
+}
+
+DeviceSession::Outcome readBack(DeviceSession& session)
+{
+    const Module1& m = session.module();
+    sendReadBack(session.link(), false);
+    return session.waitFor([&m] { return engineInTerminalMode(m); }, [&m] { return long(m.Engine.mode()); });
+}
+
+KeptBackup keepBackup(const Module1& m)
+{
+    KeptBackup kept;
+    if (const std::optional<BackupFailure> failure =
+            backUpDeviceCopy(m, backupFolder(), QDateTime::currentDateTime(), kKeptBackups, &kept.path))
+        kept.failure = failure->message();
+    return kept;
+}
+
+QString backupLine(const QString& path)
+{
+    return QStringLiteral("backup of the controller's set-up: %1").arg(QDir::toNativeSeparators(path));
 }
 
 int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const Subject& subject, Output& out,
