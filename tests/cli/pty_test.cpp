@@ -236,15 +236,10 @@ private slots:
         QVERIFY(writeFile(ini, iniOf(wanted)));
         QVERIFY(writeFile(path("plain"), "not a folder"));
         const QByteArray frame = writeFrameOf(wanted), factory = iniOf(moduleOf(tq::sim::factorySetup()));
-        const struct {
-            const char* what;
-            QString folder;
-            QStringList options;
-            rlim_t fileLimit;  // 0: none
-            int status;
-            QByteArray heard;
-            QByteArray backup;  // the one backup in the folder, none when empty
-        } cases[] = {
+        // fileLimit: the largest file the program may write (0: no limit); backup: the one backup in
+        // the folder, none when empty.
+        const struct { const char* what; QString folder; QStringList options; rlim_t fileLimit; int status;
+                       QByteArray heard, backup; } cases[] = {
             {"kept", path("copie-1"), {}, 0, tq::cli::Success, "HJ" + frame + "HJ", factory},
             {"not asked for", path("copie-2"), {QStringLiteral("--no-backup")}, 0, tq::cli::Success, frame + "HJ", {}},
             {"a folder that cannot be made", path("plain/copie"), {}, 0, tq::cli::FileRefused, "", {}},

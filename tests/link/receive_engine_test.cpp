@@ -68,7 +68,6 @@ protected:
 };
 
 const auto readBack = [](const LinkContext& c) { sendReadBack(c, false); };
-const auto readIntoBuffer = [](const LinkContext& c) { sendReadBack(c, true); };
 const auto menuPlus = [](const LinkContext& c) { sendPanelKey(c, PanelKey::MenuPlus); };
 
 TEST_F(EngineTest, ParamReadWaitsFor56BytesThenAsksForTheTexts)
@@ -92,7 +91,7 @@ TEST_F(EngineTest, ParamReadWaitsFor56BytesThenAsksForTheTexts)
 
 TEST_F(EngineTest, ReadFromChipBufferCopiesIntoTheWorkingCopy)
 {
-    enter(readIntoBuffer);
+    enter([](const LinkContext& c) { sendReadBack(c, true); });
     m.CurrentFileName = "macchina.ini";
     m.FileMenuTexts[12] = "vecchio";
     EXPECT_EQ(tick(record()), (Log{"take", "Label4:171-205 Chip ", "ListInit@" + kNoAnswer, "write:J"}));

@@ -10,8 +10,6 @@ void outsideLink(tq::Module1& m, const tq::Module1& other)
     m.Engine.m_mode = tq::ReceiveMode::InputPoll;
 #elif defined(WRITE_toggle)
     m.Engine.m_phaseToggle = -1;
-#elif defined(WRITE_state)
-    m.Engine = other.Engine;
 #elif defined(WRITE_module)
     m = other;
 #endif

@@ -23,11 +23,7 @@ public:
             tq::ListInit(*module);
     }
     void readBackCopied(const std::string& caption) override { note("Label1:" + caption); }
-    void paramRecordTaken(const std::string& crcCaption) override
-    {
-        label4 = crcCaption;
-        note("Label4:" + crcCaption);
-    }
+    void paramRecordTaken(const std::string& caption) override { label4 = caption; note("Label4:" + caption); }
     void usbCompilerAvailable() override { note("ParUsb"); }
     void simulationCourseTaken() override { note("conta"); }
     // What the terminal held shows that the notification came after all the engine's text.
