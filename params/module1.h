@@ -46,7 +46,7 @@ public:
     EngineState(const EngineState&) = default;
     EngineState& operator=(const EngineState&) = delete;
 
-    // ReceiveMode.
+    // ReceiveMode: how the next tick treats what has arrived.
     ReceiveMode mode() const { return m_mode; }
     // 1: the next completed read-back copies into the working copy.
     std::uint8_t ChipToBuffer() const { return m_chipToBuffer; }
