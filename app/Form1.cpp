@@ -18,6 +18,7 @@
 
 #include "app/help_menu.h"
 #include "editor/dialog.h"
+#include "files/system_file.h"
 #include "operations/form2.h"
 #include "operations/inp_out.h"
 #include "params/list_view.h"
@@ -270,7 +271,7 @@ void Form1::showFileCrc(const std::string& caption)
 
 QString Form1::currentFilePath() const
 {
-    return QFile::decodeName(QByteArray::fromStdString(m_module.CurrentFileName));
+    return pathFromSystem(QByteArray::fromStdString(m_module.CurrentFileName));
 }
 
 void Form1::readBackCopied(const std::string& caption)

@@ -7,6 +7,7 @@
 #include <QLabel>
 
 #include "files/param_file.h"
+#include "files/system_file.h"
 #include "files/save_bytes.h"
 #include "ui/message_box.h"
 #include "ui/secondary_window.h"
@@ -85,7 +86,7 @@ void Form1::salvaas_Click()
     const QString path = askPath(true);
     if (path.isEmpty())
         return;
-    m_module.CurrentFileName = QFile::encodeName(path).toStdString();
+    m_module.CurrentFileName = systemName(path).toStdString();
     // Failures after the dialog are silent; the caption changes once the file could be opened.
     if (saveBytes(path, paramFileContent(m_module)) != SaveStatus::OpenFailed)
         Label1->setText(QDir::toNativeSeparators(path));

@@ -11,7 +11,9 @@
 #include "ui/qt_italian.h"
 
 #ifdef Q_OS_WIN
-#define NOMINMAX
+#ifndef NOMINMAX
+#define NOMINMAX  // mingw's C++ library defines it already
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #endif

@@ -101,6 +101,8 @@ void Dialog::buildControls()
     setFixedSize(client.size());
 
     Combo1 = control<QComboBox>(this, "Combo1", kCombo1, dpi, nullptr, kCombo1Tip);
+    // Linux's screen readers name a choice list by its choice; Windows' by this name alone.
+    Combo1->setAccessibleName(QStringLiteral("Valore del parametro"));
     Label1 = control<QLabel>(this, "Label1", kLabel1, dpi, "Label1");
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setWordWrap(true);

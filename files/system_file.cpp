@@ -14,6 +14,8 @@ namespace tq {
 
 namespace {
 
+#if defined(Q_OS_UNIX)
+// Windows names are UTF-16 and need neither of these.
 constexpr char32_t kKeptByte = 0xDC00;
 
 // The length of the valid UTF-8 sequence at `at` and its code point; 0 when there is none.
@@ -49,7 +51,6 @@ int utf8Sequence(const QByteArray& s, qsizetype at, char32_t& code)
     return length;
 }
 
-#if defined(Q_OS_UNIX)
 QString kindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
@@ -84,7 +85,7 @@ QString pathFromSystem(const QByteArray& name)
     }
     return path;
 #else
-    return QFile::decodeName(name);
+    return QString::fromUtf8(name);
 #endif
 }
 
@@ -106,7 +107,7 @@ QByteArray systemName(const QString& path)
     name += QStringView(path).mid(from).toUtf8();
     return name;
 #else
-    return QFile::encodeName(path);
+    return path.toUtf8();
 #endif
 }
 

@@ -4,8 +4,8 @@
 // On POSIX a file name is bytes, which need not be UTF-8: a Latin-1 "café.ini" is caf\xE9.ini.
 // Qt reads such a byte as U+FFFD, and the file can then be neither opened nor written under its
 // name. Here a byte that is no part of valid UTF-8 is kept as the code point U+DC00 + byte, which
-// no valid name holds, and given back as that byte. On Windows names are UTF-16 and pass as they
-// are.
+// no valid name holds, and given back as that byte. On Windows names are UTF-16, kept whole as
+// UTF-8: the 8-bit code page cannot hold every name (a Greek folder on an Italian Windows).
 //
 // Reading a FIFO waits for a writer and reading /dev/zero never ends, so only a regular file is
 // opened for reading.

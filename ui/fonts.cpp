@@ -2,6 +2,8 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QList>
+#include <QStringList>
 
 namespace tq::ui {
 
@@ -15,14 +17,25 @@ bool isFixedPitch(const QFont& font)
 
 QFont fixedFont(int pointSize)
 {
-    QFont font(QStringLiteral("Courier New"), pointSize);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    if (!isFixedPitch(font)) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSize(pointSize);
+    // Every Windows has Courier New, and Consolas since Vista; Linux matches a monospaced face to
+    // the name. The system's fixed-pitch font is Courier New again on Windows, so a system
+    // without either (Wine without its own fonts) gets the first family that is fixed-pitch.
+    QList<QFont> candidates;
+    for (const char* family : {"Courier New", "Consolas"}) {
+        candidates << QFont(QString::fromLatin1(family), pointSize);
+        candidates.back().setStyleHint(QFont::TypeWriter);
     }
-    return font;
+    candidates << QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    candidates.back().setPointSize(pointSize);
+    for (const QFont& font : candidates)
+        if (isFixedPitch(font))
+            return font;
+    for (const QString& family : QFontDatabase::families()) {
+        const QFont font(family, pointSize);
+        if (QFontDatabase::isFixedPitch(family) && isFixedPitch(font))
+            return font;
+    }
+    return candidates.front();
 }
 
 }  // namespace tq::ui

@@ -5,8 +5,8 @@
 
 namespace tq::ui {
 
-// "Courier New" where the system has it, otherwise the system's fixed-pitch font of the same
-// size, so that the columns of the list and the terminal stay aligned.
+// "Courier New" where the system has it, otherwise another fixed-pitch font of the same size, so
+// that the columns of the list and the terminal stay aligned.
 QFont fixedFont(int pointSize = 10);
 bool isFixedPitch(const QFont& font);
 

@@ -227,7 +227,7 @@ private slots:
         QString offered;
         const struct { QString chosen; QString label1; bool parUsb; } cases[] = {
             {QString(), QStringLiteral(" File = Dati di default"), false},  // cancelled: no message, nothing changed
-            {backup, QStringLiteral(" File = ") + backup, true},
+            {backup, QStringLiteral(" File = ") + QDir::toNativeSeparators(backup), true},
         };
         for (const auto& k : cases) {
             control<QAction>(c.form, "ParUsb")->setEnabled(false);
