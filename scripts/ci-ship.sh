@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# CI, after scripts/test.sh: the Windows check, then the Debian package built, listed, installed
+# CI, after scripts/test.sh: the Debian package built, listed, installed
 # on this machine with apt-get, its programs run from where the package put them (the tool
 # started as its desktop entry starts it, on Qt's offscreen platform, reading the simulated
 # controller), and its desktop files validated. The package is removed again at the end.
@@ -12,9 +12,6 @@ if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 started=$SECONDS
 step() { echo "== $* ($((SECONDS - started)) s)"; }
 fail() { echo "ci-ship: $*" >&2; exit 1; }
-
-step "Windows check"
-"$here/scripts/windows-check.sh" "$build"
 
 step "package"
 cmake -S "$here" -B "$build" >/dev/null

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages only, what building and testing tq310-test needs; with
-# --ship also what building and proving its package and the Windows check need; with --fuzz also
-# clang and its runtime, which scripts/fuzz.sh needs.
+# --ship also what building and proving its package need; with --windows what cross-building it for
+# Windows and testing that build under Wine need (scripts/windows.sh); with --fuzz also clang and
+# its runtime, which scripts/fuzz.sh needs.
 # Packages already present are left alone, so a second run costs a few seconds.
 set -euo pipefail
 
@@ -17,7 +18,16 @@ if [ "${1:-}" = "--ship" ]; then
     dpkg-dev file                      # cpack -G DEB and its dpkg-shlibdeps
     desktop-file-utils appstream       # validators of the desktop entry and the AppStream file
     groff-base gzip                    # the manual pages' check
-    g++-mingw-w64-x86-64-posix         # the Windows check
+  )
+elif [ "${1:-}" = "--windows" ]; then
+  packages+=(
+    g++-mingw-w64-x86-64-posix ninja-build   # the cross compiler (Qt for Windows: ../shared/windows)
+    googletest                               # GoogleTest's sources, built for Windows
+    wine64                                   # runs the Windows programs and tests
+    nsis                                     # the setup program (cpack -G NSIS)
+    librsvg2-bin icoutils                    # the program's icon, drawn from its SVG
+    qt6-translations-l10n                    # Qt's own Italian texts, installed beside the program
+    socat xz-utils                           # a serial line to Wine's COM port; unpacking the SDK
   )
 elif [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)   # libFuzzer and clang's sanitizer runtime

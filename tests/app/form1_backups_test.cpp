@@ -250,7 +250,7 @@ private slots:
         const QString folder = tq::backupFolder();
         const struct { bool backup; QString shown; QStringList boxes; } cases[] = {
             // No folder yet: an empty dialog would only puzzle.
-            {false, QString(), {QStringLiteral("Nessuna copia di sicurezza in ") + folder}},
+            {false, QString(), {QStringLiteral("Nessuna copia di sicurezza in ") + QDir::toNativeSeparators(folder)}},
             {true, folder + QStringLiteral("|File di inizializzazione(*.ini)"), {}},
         };
         for (const auto& c : cases) {

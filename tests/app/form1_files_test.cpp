@@ -15,12 +15,13 @@
 #include <functional>
 
 #include "app/Form1.h"
+#include "files/system_file.h"
 #include "support/control.h"
 #include "support/disk_full.h"
+#include "support/drive_letter.h"
 #include "ui/message_box.h"
 
 using tq::Form1;
-using tq::test::withDiskFull;
 using tq::ui::MessageIcon;
 
 namespace {
@@ -60,6 +61,9 @@ QStringList error(const std::string& text, MessageIcon icon)
     return error(QString::fromLatin1(text), icon);
 }
 
+// CONTQ310.BIN of the working copy with parameter 1 set to 1: its CRC is 250-32.
+const QByteArray kUsbFile = ">$$>01" + QByteArray(106, '0') + "FA20" + QByteArray("20").repeated(120) + "<$$<<$$<\r\n";
+
 // What the USB compiler shows: the target path, then whether "Procedi" is enabled and whether
 // detection runs.
 QString usbState(const tq::TrovaUsb& w)
@@ -97,7 +101,7 @@ private slots:
         writeFile(good, saved + "T12\r\nT13\r\n");
         writeFile(tooBig, "122013\r\n1\r\n256\r\n");
         const struct { QString answer; QStringList messages; QString label1, label5, line56; std::string fileName; } cases[] = {
-            {good, {}, QStringLiteral(" File = ") + good, "250-32 File", QString::fromUtf8("cartella       | è BETA  "),
+            {good, {}, QStringLiteral(" File = ") + QDir::toNativeSeparators(good), "250-32 File", QString::fromUtf8("cartella       | è BETA  "),
              good.toStdString()},
             {tooBig, error(kOpenFailure + "256", MessageIcon::Warning), kDefaultCaption, "102-71 File", "cartella       | ",
              tooBig.toStdString()},
@@ -128,8 +132,8 @@ private slots:
         const QString unreachable = path("plain") + QStringLiteral("/sub.ini");
         const QString greek = m_dir.filePath(QString::fromUtf8("Ρυθμίσεις.ini"));
         const struct { QString answer; QString label1; std::string fileName; } cases[] = {
-            {startUp, startUp, startUp.toStdString()},
-            {greek, greek, QFile::encodeName(greek).toStdString()},
+            {startUp, QDir::toNativeSeparators(startUp), startUp.toStdString()},
+            {greek, QDir::toNativeSeparators(greek), tq::systemName(greek).toStdString()},
             {QString(), kDefaultCaption, "Dati di default"},  // the dialog cancelled
             {unreachable, kDefaultCaption, unreachable.toStdString()},
         };
@@ -144,6 +148,8 @@ private slots:
         QCOMPARE(contentOf(startUp), "122013\r\n" + QByteArray("0\r\n").repeated(54) + QByteArray("\r\n").repeated(12));
     }
 
+    // A disk that fills up is a POSIX process's file-size limit (support/disk_full.h).
+#ifdef Q_OS_UNIX
     void plainSaveRefusesOrReportsAndKeepsTheOldFile()
     {
         const QString file = path("kept.ini");
@@ -163,13 +169,14 @@ private slots:
             form->module().CurrentFileName = QFile::encodeName(c.target).toStdString();
             form->module().FileMenuTexts[0] = std::string(5000, 'n');  // more than the disk takes
             tq::ui::MessageCapture capture;
-            withDiskFull(1000, [&] { use(*form, "salvafile"); });
+            tq::test::withDiskFull(1000, [&] { use(*form, "salvafile"); });
             QCOMPARE(shown(capture), c.message);
             QCOMPARE(contentOf(file), old);
         }
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("kept.ini*")}, QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("kept.ini")});
     }
+#endif
 
     void fileDialogHasOneFilterConfirmsReplacingAndRemembersThePath()
     {
@@ -195,6 +202,8 @@ private slots:
         QCOMPARE(form.findChildren<QFileDialog*>().size(), 1);
     }
 
+    // Roots compared root by root; Windows compares drive letters (usbKeyArrivesAsANewDriveLetter).
+#ifndef Q_OS_WIN
     void usbCompilerFindsTheKeyWritesTheFileAndRemembersTheDrives()
     {
         QTemporaryDir key;
@@ -243,7 +252,7 @@ private slots:
         writeFile(target, QByteArray(1000, 'o'));  // replaced without asking
         usb.Command1->click();
         QCOMPARE(usb.Text1->toPlainText(), log);
-        QCOMPARE(contentOf(target), ">$$>01" + QByteArray(106, '0') + "FA20" + QByteArray("20").repeated(120) + "<$$<<$$<\r\n");
+        QCOMPARE(contentOf(target), kUsbFile);
 
         usb.Command2->click();
         QVERIFY(!usb.isVisible() && form->isEnabled() && !usb.Timer1->isActive());
@@ -255,6 +264,32 @@ private slots:
         usb.Timer1_Timer();
         QCOMPARE(usbState(usb), target + QStringLiteral(" Procedi"));
     }
+#else
+    // The key as Windows shows it: a new drive letter among the system's own roots, which the
+    // window polls.
+    void usbKeyArrivesAsANewDriveLetter()
+    {
+        QTemporaryDir key;
+        QVERIFY(QDir(key.path()).mkdir(QStringLiteral("tq310")));
+        auto form = makeForm();
+        form->show();
+        form->module().FileParams[0] = 1;
+        tq::TrovaUsb& usb = form->usbCompiler();
+        control<QAction>(*form, "ParUsb")->setEnabled(true);
+        use(*form, "ParUsb");
+        usb.Timer1_Timer();
+        QCOMPARE(usbState(usb), QStringLiteral(" detecting"));
+
+        const tq::test::DriveLetter drive(key.path());
+        QVERIFY(drive.plugged());
+        usb.Timer1_Timer();
+        const QString target = drive.root() + QStringLiteral("tq310\\contq310.bin");
+        QCOMPARE(usbState(usb), target + QStringLiteral(" Procedi"));
+        usb.Command1->click();
+        QVERIFY(usb.Text1->toPlainText().endsWith(QStringLiteral("OPERAZIONE COMPLETATA !!")));
+        QCOMPARE(contentOf(key.filePath(QStringLiteral("tq310/contq310.bin"))), kUsbFile);
+    }
+#endif
 };
 
 QTEST_MAIN(Form1FilesTest)

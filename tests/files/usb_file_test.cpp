@@ -1,6 +1,8 @@
 // CONTQ310.BIN: the 366 bytes, and how a newly inserted key is found.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include <functional>
 
 #include "files/drive_detect.h"
@@ -80,7 +82,7 @@ TEST(UsbFile, TargetPathUnderTheRootOfTheKey)
 
 TEST(DriveDetector, MountedRootsIncludeTheRootOfThisSystem)
 {
-    EXPECT_TRUE(mountedRoots().contains(QStringLiteral("/")));
+    EXPECT_TRUE(mountedRoots().contains(QDir::rootPath())) << QDir::rootPath().toStdString();
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #pragma once
 // Runs `save` while files may grow only to `limit` bytes in this process, as on a disk that fills
-// up in the middle of a write. It holds for root as well, unlike a read-only folder.
+// up in the middle of a write. It holds for root as well, unlike a read-only folder. A process's
+// file-size limit exists on POSIX systems only: the Windows build leaves these cases out.
 
+#include <QtGlobal>
+
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
@@ -21,3 +25,4 @@ inline void withDiskFull(rlim_t limit, const std::function<void()>& save)
 }
 
 }  // namespace tq::test
+#endif

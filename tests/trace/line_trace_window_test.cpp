@@ -146,6 +146,8 @@ private slots:
         QCOMPARE(narrow.table().frames().frame(0).us, 122'000);
     }
 
+    // A disk that fills up is a POSIX process's file-size limit (support/disk_full.h).
+#ifdef Q_OS_UNIX
     void aFileThatCannotBeReadOrWrittenIsReported()
     {
         LineTrace live;
@@ -185,6 +187,7 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("0.000000 TX 48\n0.000001 TX\n"));  // left as it was
     }
+#endif
 };
 
 QTEST_MAIN(LineTraceWindowTest)
