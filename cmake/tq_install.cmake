@@ -62,7 +62,7 @@ function(tq_install_runtime)
   endif()
   # The Qt modules the programs link (a module linked anew joins this list; the installed program's
   # start in scripts/windows.sh fails without it), and the mingw runtime.
-  foreach(module Core Gui Widgets SerialPort Svg)
+  foreach(module Core Gui Widgets Network SerialPort Svg)
     install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION ${TQ_BIN_DIR})
   endforeach()
   install(FILES ${TQ_MINGW_DLLS} DESTINATION ${TQ_BIN_DIR})

@@ -79,7 +79,7 @@ zip="$build/tq310-test-$version-win64.zip"
 echo "$(basename "$setup"): $(stat -c %s "$setup") bytes; $(basename "$zip"): $(stat -c %s "$zip") bytes"
 files=$(cmake -E tar tf "$zip" | sed -n 's|^[^/]*/||p' | grep -v '/$' | sort)
 echo "$files" | tr '\n' ' '; echo
-for needed in tq310-test.exe tq310-cli.exe Qt6Core.dll Qt6Widgets.dll Qt6SerialPort.dll libstdc++-6.dll \
+for needed in tq310-test.exe tq310-cli.exe Qt6Core.dll Qt6Widgets.dll Qt6Network.dll Qt6SerialPort.dll libstdc++-6.dll \
     platforms/qwindows.dll styles/qwindowsvistastyle.dll translations/qtbase_it.qm; do
   echo "$files" | grep -qx "$needed" || fail "the zip lacks $needed"
 done
