@@ -58,15 +58,17 @@ export DISPLAY=":$display"
 step "tests under Wine"
 (cd "$build" && ctest --output-on-failure -j"$(nproc)" "$@")
 
-step "network line under Wine"
-# Under Wine 8 Qt's serial backend cannot read a COM port (tests/README.md); the Windows engine is
-# proven on a network line instead, through Wine's sockets, against the Linux tq310-sim on loopback.
+step "Linux tq310-sim and tq310-cli"
 linux="${BUILD_DIR:-$here/build}"
 cmake -S "$here" -B "$linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$linux" -j"$(nproc)" --target tq310-sim tq310-cli >/dev/null
+
+step "network line under Wine"
+# Under Wine 8 Qt's serial backend cannot read a COM port (tests/README.md); the Windows engine is
+# proven on a network line instead, through Wine's sockets, against the Linux tq310-sim on loopback.
 net="$run/network"
 mkdir -p "$net"
-export TQ310_PORT_ALIASES="$net/aliases"
+export TQ310_PORT_ALIASES="$net/aliases" TQ310_BACKUPS="$net/backups"
 simulate() {  # simulate NAME [tq310-sim option...]: a simulator on a loopback port, its line in $url
   local name=$1 log="$net/$1.log"
   shift
