@@ -1,8 +1,12 @@
-# tq_add_test(NAME name SOURCES a.cpp b.cpp [LIBS extra] [LABELS label...] [QT])
+# tq_add_test(NAME name SOURCES a.cpp b.cpp [LIBS extra] [QT] [TIMEOUT s])
 # Declares one test program built from the listed sources. QT marks a Qt Test program (QTest main);
 # the others run under GoogleTest's main. Window tests link tq310ui and run on the offscreen platform.
+# Every test gets two labels here, and nowhere else: its folder (params, app, ...), which
+# scripts/test.sh FOLDER runs, and its kind, which scripts/test.sh --quick and the Windows run choose
+# by: pty (a name ending in _pty: it needs a pseudo-terminal), window (links tq310ui: it needs Qt's
+# offscreen platform) or unit (neither).
 function(tq_add_test)
-  cmake_parse_arguments(T "QT" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "QT" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   if(T_QT)
@@ -14,9 +18,15 @@ function(tq_add_test)
   # A read-back in a test keeps its backups in the build tree, never in the user's data folder.
   set(env "QT_QPA_PLATFORM=offscreen;TQ310_BACKUPS=${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}-backups")
   set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}")
-  if(T_LABELS)
-    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+  if(T_NAME MATCHES "_pty$")
+    set(kind pty)
+  elseif("tq310ui" IN_LIST T_LIBS)
+    set(kind window)
+  else()
+    set(kind unit)
   endif()
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${kind};${folder}")
   if(T_TIMEOUT)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
   else()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages only, what building and testing tq310-test needs; with
 # --ship also what building and proving its package and the Windows check need; with --fuzz also
-# clang and its runtime, which scripts/fuzz.sh needs.
+# clang and its runtime, which scripts/fuzz.sh needs; with --coverage also gcovr, which
+# scripts/coverage.sh needs.
 # Packages already present are left alone, so a second run costs a few seconds.
 set -euo pipefail
 
@@ -21,6 +22,8 @@ if [ "${1:-}" = "--ship" ]; then
   )
 elif [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)   # libFuzzer and clang's sanitizer runtime
+elif [ "${1:-}" = "--coverage" ]; then
+  packages+=(gcovr)
 fi
 
 missing=()
