@@ -188,4 +188,4 @@ private slots:
 };
 
 QTEST_MAIN(LineTraceWindowTest)
-#include "line_trace_window_test.moc"
+#include "window_test.moc"

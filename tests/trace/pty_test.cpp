@@ -219,4 +219,4 @@ private slots:
 };
 
 TQ_QTEST_MAIN(QCoreApplication, TracingPortPtyTest, ReplayPtyTest)
-#include "trace_pty_test.moc"
+#include "pty_test.moc"
