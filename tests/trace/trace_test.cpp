@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <random>
 
 #include <sys/stat.h>
@@ -884,12 +885,68 @@ std::string factoryTexts()
 
 using Lines = std::vector<std::string>;
 
-TEST(TraceSessions, AReadBack)
+// What the engineer reads in the trace for each device function, on the simulated controller.
+TEST(TraceSessions, EachDeviceFunctionAsTheTraceDecodesIt)
 {
-    Session s;
-    s.readBack(false);
-    EXPECT_EQ(s.decoded(), (Lines{"TX H lettura parametri", "RX record di 56 byte, CRC 251-88 corretto",
-                                  "TX J lettura voci del menu", factoryTexts()}));
+    const struct { const char* name; std::function<void(Session&)> use; Lines lines; } cases[] = {
+        {"a read-back", [](Session& s) { s.readBack(false); },
+         {"TX H lettura parametri", "RX record di 56 byte, CRC 251-88 corretto", "TX J lettura voci del menu",
+          factoryTexts()}},
+        {"a forced EEPROM error",
+         [](Session& s) {
+             sendForceEepromError(s.ctx());
+             s.tickAfter(interval::Start);
+             sendRepeatInit(s.ctx());
+             s.tickAfter(interval::Start);
+             s.readBack(false);
+         },
+         {"TX @ forza errore nella EEPROM", "TX z ripeti inizializzazione", "TX H lettura parametri",
+          // the last parameter's cell is erased: the stored CRC no longer covers it
+          "RX record di 56 byte, CRC 251-88 errato (calcolato 229-168)", "TX J lettura voci del menu", factoryTexts()}},
+        {"the input monitor",
+         [](Session& s) {
+             startInputPolling(s.ctx());
+             s.tickAfter(interval::InputPoll);  // a reply tick first: nothing was asked yet
+             s.tickAfter(interval::InputPoll);  // "K"
+             s.tickAfter(interval::InputPoll);  // the controller has just started: its reset input is on
+             s.now += 1'600'000'000;            // past the reset the count input pulses
+             s.tickAfter(interval::InputPoll);
+             s.tickAfter(interval::InputPoll);
+         },
+         {"TX K lettura ingressi",
+          "RX stato ingressi 1C: Mor.14(reset macchina), scheda(selettore lavoro), Mor.11(segnale power +24) ON",
+          "TX K lettura ingressi",
+          "RX stato ingressi 1B: Mor.12(conteggio), Mor.13(cancella conteggio), scheda(selettore lavoro), "
+          "Mor.11(segnale power +24) ON"}},
+        {"a memory step",
+         [](Session& s) {
+             sendMemoryAddress(s.ctx(), MemoryAddress::KnitData);
+             s.tickAfter(interval::Start);  // "R" answers with a course, which the terminal shows
+             for (int step = 0; step < 2; ++step) {
+                 startMemoryStep(s.ctx(), false);
+                 s.tickAfter(interval::MemoryStep);  // "&"
+                 s.tickAfter(interval::MemoryStep);  // the knit's name, "DAVANTI 01", letter by letter
+             }
+         },
+         {"TX R avvio simulazione, indirizzo dati (&H2000)", "RX riga simulazione, uscite: 14",
+          "TX & lettura passo memoria", "RX memoria AH= 2000 DH = 44 : D", "TX & lettura passo memoria",
+          "RX memoria AH= 2001 DH = 41 : A"}},
+        {"a simulation start",
+         [](Session& s) {
+             startSimulation(s.ctx());
+             for (int tick = 0; tick < 3; ++tick)
+                 s.tickAfter(interval::Simulation);  // each course taken, the next asked for
+         },
+         {"TX R avvio simulazione, indirizzo dati (&H2000)", "RX riga simulazione, uscite: 14", "TX S passo simulazione",
+          "RX riga simulazione, uscite: 14",
+          // the third course of the knit marks a stripe: "Rigato 1", output 11
+          "TX S passo simulazione", "RX riga simulazione, uscite: 11", "TX S passo simulazione"}},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        c.use(s);
+        EXPECT_EQ(s.decoded(), c.lines) << c.name;
+    }
 }
 
 TEST(TraceSessions, AWriteItsReadBackAndTheCommit)
@@ -913,70 +970,6 @@ TEST(TraceSessions, AWriteItsReadBackAndTheCommit)
               (Lines{"TX L scrittura 177 byte, CRC " + crc + " corretto", "TX H lettura parametri",
                      "RX record di 56 byte, CRC " + crc + " corretto", "TX J lettura voci del menu", texts,
                      "TX W salvataggio EEPROM"}));
-}
-
-TEST(TraceSessions, AForcedEepromErrorShowsInTheRecordsCrc)
-{
-    Session s;
-    sendForceEepromError(s.ctx());
-    s.tickAfter(interval::Start);
-    sendRepeatInit(s.ctx());
-    s.tickAfter(interval::Start);
-    s.readBack(false);
-    const Lines lines = s.decoded();
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 4),
-              (Lines{"TX @ forza errore nella EEPROM", "TX z ripeti inizializzazione", "TX H lettura parametri",
-                     // the last parameter's cell is erased: the stored CRC no longer covers it
-                     "RX record di 56 byte, CRC 251-88 errato (calcolato 229-168)"}));
-}
-
-TEST(TraceSessions, TheInputMonitor)
-{
-    Session s;
-    startInputPolling(s.ctx());
-    s.tickAfter(interval::InputPoll);  // a reply tick first: nothing was asked yet
-    s.tickAfter(interval::InputPoll);  // "K"
-    s.tickAfter(interval::InputPoll);  // the controller has just started: its reset input is on
-    s.now += 1'600'000'000;            // past the reset the count input pulses
-    s.tickAfter(interval::InputPoll);
-    s.tickAfter(interval::InputPoll);
-    EXPECT_EQ(s.decoded(),
-              (Lines{"TX K lettura ingressi",
-                     "RX stato ingressi 1C: Mor.14(reset macchina), scheda(selettore lavoro), Mor.11(segnale power +24) ON",
-                     "TX K lettura ingressi",
-                     "RX stato ingressi 1B: Mor.12(conteggio), Mor.13(cancella conteggio), scheda(selettore lavoro), "
-                     "Mor.11(segnale power +24) ON"}));
-}
-
-TEST(TraceSessions, AMemoryStep)
-{
-    Session s;
-    sendMemoryAddress(s.ctx(), MemoryAddress::KnitData);
-    s.tickAfter(interval::Start);  // "R" answers with a course, which the terminal shows
-    startMemoryStep(s.ctx(), false);
-    s.tickAfter(interval::MemoryStep);  // "&"
-    s.tickAfter(interval::MemoryStep);  // the knit's name, "DAVANTI 01", letter by letter
-    startMemoryStep(s.ctx(), false);
-    s.tickAfter(interval::MemoryStep);
-    s.tickAfter(interval::MemoryStep);
-    EXPECT_EQ(s.decoded(), (Lines{"TX R avvio simulazione, indirizzo dati (&H2000)",
-                                  "RX riga simulazione, uscite: 14", "TX & lettura passo memoria",
-                                  "RX memoria AH= 2000 DH = 44 : D", "TX & lettura passo memoria",
-                                  "RX memoria AH= 2001 DH = 41 : A"}));
-}
-
-TEST(TraceSessions, ASimulationStart)
-{
-    Session s;
-    startSimulation(s.ctx());
-    for (int tick = 0; tick < 3; ++tick)
-        s.tickAfter(interval::Simulation);  // each course taken, the next asked for
-    EXPECT_EQ(s.decoded(), (Lines{"TX R avvio simulazione, indirizzo dati (&H2000)", "RX riga simulazione, uscite: 14",
-                                  "TX S passo simulazione", "RX riga simulazione, uscite: 14",
-                                  // the third course of the knit marks a stripe: "Rigato 1", output 11
-                                  "TX S passo simulazione", "RX riga simulazione, uscite: 11",
-                                  "TX S passo simulazione"}));
 }
 
 }  // namespace
