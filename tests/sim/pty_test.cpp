@@ -6,11 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "link/commands.h"
-#include "link/qt_serial_port.h"
-#include "link/receive_engine.h"
 #include "sim/eeprom_file.h"
-#include "support/fake_host.h"
+#include "support/engine_on_line.h"
 #include "support/simulator_process.h"
 
 using tq::test::SimulatorProcess;
@@ -19,33 +16,9 @@ namespace {
 
 const QString kSim = QStringLiteral(TQ310_SIM);
 
-// The tool's side: shared state, the main window as the engine sees it, the serial backend.
-struct Tool {
-    explicit Tool(const QString& location)
-    {
-        m.NoAnswerText = tq::BuildNoAnswerText();
-        host.module = &m;
-        port.setSystemLocation(location);
-        engine.setPort(&port);
-    }
-    // One tick once `count` bytes are waiting, or after `ms` without them; whether they came.
-    bool tickWhen(int count, int ms = 5000)
-    {
-        const bool arrived = QTest::qWaitFor([&] { return port.bytesWaiting() >= count; }, ms);
-        engine.tick();
-        return arrived;
-    }
-    // "Carica parametri  dal TQ310", up to the end of the menu texts.
-    bool readBack()
-    {
-        tq::sendReadBack({m, port, host}, false);
-        return tickWhen(56) && m.ReceiveMode == tq::MenuRead && tickWhen(120) && m.ReceiveMode == tq::Terminal;
-    }
-
-    tq::Module1 m;
-    tq::test::FakeHost host;
-    tq::QtSerialPort port;
-    tq::ReceiveEngine engine{m, host};
+// The tool's side on the real serial backend.
+struct Tool : tq::test::EngineOnLine {
+    explicit Tool(const QString& location) : EngineOnLine(serial(location)) {}
 };
 
 }  // namespace
@@ -67,7 +40,7 @@ private slots:
 
         SimulatorProcess sim(kSim, {QStringLiteral("--eeprom"), eeprom});
         Tool tool(sim.slave());
-        QVERIFY(tool.port.open(nullptr));
+        QVERIFY(tool.port->open(nullptr));
         QVERIFY(tool.readBack());
         QVERIFY(std::equal(image.record.begin(), image.record.end(), tool.m.ChipParams.begin()));
         for (int k = 0; k < 12; ++k)
@@ -79,12 +52,12 @@ private slots:
     {
         SimulatorProcess sim(kSim, {QStringLiteral("--fault"), QStringLiteral("silent")});
         Tool tool(sim.slave());
-        QVERIFY(tool.port.open(nullptr));
+        QVERIFY(tool.port->open(nullptr));
         tool.m.ChipParams.fill(3);
         tool.m.ChipMenuTexts.fill("PRIMA     ");
         const tq::Module1 before = tool.m;
         for (const bool toBuffer : {false, true}) {  // "Carica parametri", then into the buffer
-            tq::sendReadBack({tool.m, tool.port, tool.host}, toBuffer);
+            tq::sendReadBack(tool.ctx(), toBuffer);
             QVERIFY(!tool.tickWhen(1, 400));  // a controller answers the record within 60 ms
             QCOMPARE(tool.host.text.text(), tool.m.NoAnswerText);
             QVERIFY(tool.m.ChipParams == before.ChipParams && tool.m.ChipMenuTexts == before.ChipMenuTexts);
@@ -97,20 +70,20 @@ private slots:
         SimulatorProcess sim(kSim);
         const QString alias = sim.waitForLine(QStringLiteral("Port alias: "));
         Tool tool(alias);
-        QVERIFY(tool.port.open(nullptr));
+        QVERIFY(tool.port->open(nullptr));
         QVERIFY(tool.readBack());
 
         // What the tool does then (one report, nothing lost) is the main window's link test.
-        QSignalSpy lost(&tool.port, &tq::SerialPort::deviceLost);
+        QSignalSpy lost(tool.port.get(), &tq::SerialPort::deviceLost);
         sim.process().write("drop\n");
         QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 5000);
         QVERIFY(!QFileInfo::exists(alias));
 
         // Plugged in again: a new pseudo-terminal behind the same alias.
-        tool.port.close();
+        tool.port->close();
         sim.process().write("none\n");
         QCOMPARE(sim.waitForLine(QStringLiteral("Port alias: ")), alias);
-        QVERIFY(tool.port.open(nullptr));
+        QVERIFY(tool.port->open(nullptr));
         QVERIFY(tool.readBack());
 
         sim.process().terminate();

@@ -8,13 +8,11 @@
 #include <QTest>
 #include <unistd.h>
 
-#include "link/commands.h"
-#include "link/qt_serial_port.h"
-#include "link/receive_engine.h"
 #include "params/list_view.h"
 #include "sim/eeprom_file.h"
 #include "sim/pseudo_terminal.h"
-#include "support/fake_host.h"
+#include "support/engine_on_line.h"
+#include "support/file_bytes.h"
 #include "support/qt_main.h"
 #include "support/simulator_process.h"
 #include "trace/trace_file.h"
@@ -100,29 +98,12 @@ namespace {
 
 const QString kSim = QStringLiteral(TQ310_SIM);
 
-// The tool's side, on the real serial backend, traced.
-struct Tool {
-    explicit Tool(const QString& location)
-    {
-        m.NoAnswerText = tq::BuildNoAnswerText();
-        host.module = &m;
-        auto line = std::make_unique<tq::QtSerialPort>();
-        line->setSystemLocation(location);
-        port = std::make_unique<tq::TracingPort>(std::move(line), trace);
-        engine.setPort(port.get());
-    }
-    bool tickWhen(int count)
-    {
-        const bool arrived = QTest::qWaitFor([&] { return port->bytesWaiting() >= count; }, 5000);
-        engine.tick();
-        return arrived;
-    }
-    // "Carica parametri  dal TQ310", up to the end of the menu texts.
-    bool readBack()
-    {
-        tq::sendReadBack({m, *port, host}, false);
-        return tickWhen(56) && m.ReceiveMode == tq::MenuRead && tickWhen(120) && m.ReceiveMode == tq::Terminal;
-    }
+// The tool's side, on the real serial backend, traced; the ring comes first, as the port records into it.
+struct Ring {
+    tq::LineTrace trace;
+};
+struct Tool : Ring, tq::test::EngineOnLine {
+    explicit Tool(const QString& location) : EngineOnLine(std::make_unique<tq::TracingPort>(serial(location), trace)) {}
     // The right column of the list: the device copy's 54 values and its menu texts.
     std::vector<std::string> deviceColumn()
     {
@@ -133,12 +114,6 @@ struct Tool {
             column.push_back(m.ChipMenuTexts[k]);
         return column;
     }
-
-    tq::Module1 m;
-    tq::test::FakeHost host;
-    tq::LineTrace trace;
-    std::unique_ptr<tq::TracingPort> port;
-    tq::ReceiveEngine engine{m, host};
 };
 
 }  // namespace
@@ -196,7 +171,7 @@ private slots:
         QCOMPARE(tool.host.label4, crcAtTheMachine);
 
         // A command the trace never saw: the bench's own simulated controller answers it.
-        tq::sendPhaseRequest({tool.m, *tool.port, tool.host});
+        tq::sendPhaseRequest(tool.ctx());
         QVERIFY(tool.tickWhen(32));
         QVERIFY(tool.host.text.text().find("N.32 = ") != std::string::npos);
     }
@@ -205,10 +180,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("registro.txt"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("0.000000 TX 48\nnot a frame\n");
-        file.close();
+        QVERIFY(tq::test::writeFile(path, "0.000000 TX 48\nnot a frame\n"));
         QProcess sim;
         sim.start(kSim, {QStringLiteral("--replay"), path});
         QVERIFY(sim.waitForFinished(5000));
