@@ -1,3 +1,19 @@
+# tq_test_labels(test program label...)
+# Gives the test its labels, and makes each label a build target, tests_<label>, that builds the
+# programs its tests run ("" for a test that runs no program of ours): scripts/test.sh builds
+# tests_unit and tests_window, or tests_<folder>.
+function(tq_test_labels test program)
+  set_tests_properties(${test} PROPERTIES LABELS "${ARGN}")
+  foreach(label ${ARGN})
+    if(NOT TARGET tests_${label})
+      add_custom_target(tests_${label})
+    endif()
+    if(program)
+      add_dependencies(tests_${label} ${program})
+    endif()
+  endforeach()
+endfunction()
+
 # tq_add_test(NAME name SOURCES a.cpp b.cpp [LIBS extra] [QT] [TIMEOUT s])
 # Declares one test program built from the listed sources. QT marks a Qt Test program (QTest main);
 # the others run under GoogleTest's main. Window tests link tq310ui and run on the offscreen platform.
@@ -26,7 +42,7 @@ function(tq_add_test)
     set(kind unit)
   endif()
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
-  set_tests_properties(${T_NAME} PROPERTIES LABELS "${kind};${folder}")
+  tq_test_labels(${T_NAME} ${T_NAME} ${kind} ${folder})
   if(T_TIMEOUT)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
   else()
