@@ -95,7 +95,7 @@ std::string goodFile(int texts, const std::map<int, std::string>& changed = {}, 
     return out;
 }
 
-TEST(ReadParamFile, TableOfFiles)
+TEST(ReadParamFile, LeavesWhatTheLinesSayAndStopsAtTheFirstBadLine)
 {
     const std::string failure = "Errore nel  file oppure  file non trovato  ";
     // What goodFile holds: parameter n holding n, and its texts.
@@ -194,7 +194,7 @@ TEST(UsbFile, WorkingCopyInHexadecimalWithTheCrcRecomputed)
     }
 }
 
-TEST(DriveDetector, SequencesOfRoots)
+TEST(DriveDetector, FindsAKeyOnlyWhenItComesInWhileWatched)
 {
     const QString c = QStringLiteral("C:\\"), d = QStringLiteral("D:\\"), f = QStringLiteral("F:\\"),
                   g = QStringLiteral("G:\\");

@@ -305,7 +305,7 @@ std::string record(char crcHigh = '\x41', char crcLow = '\x4F')
     return r + crcHigh + crcLow;
 }
 
-TEST(TraceDecoder, SentFrames)
+TEST(TraceDecoder, NamesEveryCommandSentWithItsData)
 {
     const std::string texts(120, 'A');
     const struct { std::string sent; std::string text; } cases[] = {
@@ -343,7 +343,7 @@ TEST(TraceDecoder, TheAnswersFollowTheLastCommandSent)
         EXPECT_EQ(lastCommand(c.sent), c.request) << c.sent;
 }
 
-TEST(TraceDecoder, AnswersInOneFrame)
+TEST(TraceDecoder, ReadsAnAnswerAgainstItsRequest)
 {
     std::string texts;
     for (const char* t : {"SELEZIONA ", "CARTELLA  ", "PARTE     ", "NUOVA LETT", "DISCO     ", "TIPO----- ",
@@ -389,7 +389,7 @@ TEST(TraceDecoder, AnswersInOneFrame)
 
 // An answer that comes in several frames is decoded where it is complete; what comes after it
 // is named as surplus, and a frame whose start is no longer known is not guessed at.
-TEST(TraceDecoder, AnswersInSeveralFrames)
+TEST(TraceDecoder, ReadsAnAnswerInPiecesWhereItIsCompleteAndNamesTheRest)
 {
     const std::string r = record();
     const struct { char request; std::size_t offset; std::string earlier; std::string frame; std::string text; } cases[] = {
@@ -949,7 +949,7 @@ TEST(TraceSessions, EachDeviceFunctionAsTheTraceDecodesIt)
     }
 }
 
-TEST(TraceSessions, AWriteItsReadBackAndTheCommit)
+TEST(TraceSessions, AWriteItsReadBackAndTheCommitCarryTheNewCrc)
 {
     Session s;
     s.readBack(true);  // the controller's copy becomes the working copy
