@@ -1,4 +1,4 @@
-// The main window itself: its menus and controls, and what the receive engine shows on it.
+// The main window itself: its menus and controls, and what the receive engine reports to it.
 #include "app/Form1.h"
 
 #include <QAction>
@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/help_menu.h"
@@ -69,7 +70,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setTimerType(Qt::PreciseTimer);
-    Timer1->setInterval(100);
+    Timer1->setInterval(interval::Start);
 
     buildMenus();
     buildControls();
@@ -246,7 +247,7 @@ void Form1::buildControls()
     resize(960, 820);
 }
 
-void Form1::setTimerInterval(int ms)
+void Form1::intervalChanged(int ms)
 {
     m_clock->setInterval(ms);
 }
@@ -272,17 +273,17 @@ QString Form1::currentFilePath() const
     return QFile::decodeName(QByteArray::fromStdString(m_module.CurrentFileName));
 }
 
-void Form1::setLabel1(const std::string& caption)
+void Form1::readBackCopied(const std::string& caption)
 {
     Label1->setText(QString::fromLatin1(caption));
 }
 
-void Form1::setLabel4(const std::string& caption)
+void Form1::paramRecordTaken(const std::string& crcCaption)
 {
-    Label4->setText(QString::fromLatin1(caption));
+    Label4->setText(QString::fromLatin1(crcCaption));
 }
 
-void Form1::enableParUsb()
+void Form1::usbCompilerAvailable()
 {
     ParUsb->setEnabled(true);
 }

@@ -1,16 +1,18 @@
 #pragma once
 // The main window: the parameter list, the terminal, the CRC captions, the device buttons and
 // the menus. It owns the shared state, the port opener and the receive timer, and is what the
-// receive engine shows things on. Each part lives in a file of its own (Form1_<part>.cpp), which
+// receive engine reports to. Each part lives in a file of its own (Form1_<part>.cpp), which
 // connects its own menu items and buttons; this header lists them part by part.
+//
+// Its controls (Form1_controls.h) are private: a user reaches them through the window, a test by
+// their object names. The public surface is what main and the start-up options call, the seams
+// where a test puts in its own port or file dialog, and the windows this one owns.
 
 #include <QMainWindow>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
 
-#include "link/cerca.h"
 #include "link/commands.h"
 #include "link/engine_host.h"
 #include "link/port_discovery.h"
@@ -18,22 +20,17 @@
 #include "link/receive_clock.h"
 #include "link/receive_engine.h"
 #include "link/terminal.h"
+#include "app/Form1_controls.h"
 #include "app/prog1.h"
 #include "files/trova_usb.h"
 #include "trace/line_trace.h"
 #include "trace/line_trace_window.h"
+#include "ui/cerca.h"
 #include "ui/choice_list.h"
 #include "ui/terminal_view.h"
 #include "params/module1.h"
 
-class QAction;
 class QFileDialog;
-class QGroupBox;
-class QLabel;
-class QListWidget;
-class QMenu;
-class QPlainTextEdit;
-class QPushButton;
 
 namespace tq {
 
@@ -41,87 +38,22 @@ class Dialog;
 class Form2;
 class InpOut;
 
-class Form1 : public QMainWindow, public EngineHost {
+namespace ui {
+class MessageCapture;
+}
+
+class Form1 : public QMainWindow, public EngineHost, private Form1Controls {
     Q_OBJECT
 public:
-    // Form1.cpp: the window, its controls, and what the receive engine shows on it.
+    // Form1.cpp: the window, its controls, and what the receive engine reports to it.
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
     Module1& module() { return m_module; }
-
     TerminalText& terminal() override { return m_terminal; }
-    void setTimerInterval(int ms) override;
-    void ListInit() override;
-    void setLabel1(const std::string& caption) override;
-    void setLabel4(const std::string& caption) override;
-    void enableParUsb() override;
-
-    // The working copy's CRC caption, Label5.
-    void showFileCrc(const std::string& caption);
-    // CurrentFileName is a path in the system's encoding, not a text for the controller.
-    QString currentFilePath() const;
-
-    // Menus and menu items, named as the tool's users and developers know them.
-    QMenu* config = nullptr;
-    QAction* aprif = nullptr;
-    QAction* salvafile = nullptr;
-    QAction* salvaas = nullptr;
-    QAction* apricopia = nullptr;  // "apri copia di sicurezza", the last item of "File"
-    QMenu* tq310 = nullptr;
-    QAction* daltq310 = nullptr;
-    QAction* ChipBuffer = nullptr;
-    QAction* AlTq310 = nullptr;
-    QAction* Weeprom = nullptr;
-    QAction* RipIni = nullptr;
-    QMenu* accessori = nullptr;
-    QAction* CIngressi = nullptr;
-    QAction* TetUscite = nullptr;
-    QAction* VMenu = nullptr;
-    QAction* LPFU = nullptr;
-    QAction* ErrEEprom = nullptr;
-    QAction* RegLinea = nullptr;  // "Registro della linea", the last item of "Accessori"
-    QMenu* connessione = nullptr;
-    QAction* connetti = nullptr;
-    QAction* disconnetti = nullptr;
-    QAction* prog = nullptr;
-    QAction* ParUsb = nullptr;
-
-    // "Replica della tastiera  del TQ310"
-    QGroupBox* Label2 = nullptr;
-    QPushButton* Command17 = nullptr;  // Menu +
-    QPushButton* Command1 = nullptr;   // Menu -
-    QPushButton* Command5 = nullptr;   // ENT
-    QPushButton* Command3 = nullptr;   // up arrow
-    QPushButton* Command4 = nullptr;   // down arrow
-    QPushButton* Command6 = nullptr;   // light bulb
-    // "CRC parametri"
-    QGroupBox* Label6 = nullptr;
-    QLabel* Label4 = nullptr;          // device CRC
-    QLabel* Label5 = nullptr;          // working-copy CRC
-    // "Debug dispositivi"
-    QGroupBox* Label9 = nullptr;
-    QPushButton* Command18 = nullptr;
-    QPushButton* Command11 = nullptr;
-    QPushButton* Command19 = nullptr;
-    QPushButton* Command13 = nullptr;
-    QPushButton* Command14 = nullptr;
-    // "Debug memoria"
-    QGroupBox* Label10 = nullptr;
-    QPushButton* Command16 = nullptr;
-    QPushButton* Command23 = nullptr;
-    QPushButton* Command24 = nullptr;
-    QPushButton* Command22 = nullptr;
-    QPushButton* Command26 = nullptr;
-    QPushButton* Command15 = nullptr;
-
-    ui::ChoiceList* List1 = nullptr;
-    QLabel* Differenze = nullptr;      // below List1: how many lines differ from the controller
-    QPlainTextEdit* Text1 = nullptr;
-    QLabel* Label1 = nullptr;          // current file
-    QLabel* Label8 = nullptr;          // connection status
-    QLabel* LabelSim = nullptr;        // shown while connected to the simulated controller
-    QTimer* Timer1 = nullptr;
+    // The one refresh of List1, the file caption Label1 and both CRC captions from the copies
+    // and the file name; everyone who changed them calls it.
+    void ListInit();
 
     // Form1_link.cpp: start-up, the connected and unconnected states, the port chooser, the
     // programmer window and the receive timer.
@@ -133,21 +65,95 @@ public:
     void Form_Load(const QString& location);
     // Opens the port numbered PortNumber (connected state) or takes the unconnected state.
     void IniPorta();
-    void SetMainControlsEnabled(bool enable);
-    void BuildNoAnswerText();
 
     bool isConnected() const { return port() != nullptr; }
-    // What a sender acts on. Only while connected: every sender is disabled otherwise.
-    LinkContext link();
     SerialPort* port() const { return m_opener ? m_opener->port() : nullptr; }
-    ReceiveEngine& engine() { return *m_engine; }
     // Timer1, which sleeps while the engine is at rest on a line that announces its bytes.
     ReceiveClock& receiveClock() { return *m_clock; }
     // The tick: one tick of the receive engine, then Text1 follows the terminal text. Timer1
     // calls it through the receive clock; tests call it directly.
     void Timer1_Timer();
+
+    // Where the chooser's list and the ports come from: the system and the simulated
+    // controller by default. Tests put in their own before Form_Load (or before IniPorta, which
+    // loads the chooser when Form_Load did not): a discoverer listing a PortEntry whose location
+    // is a pseudo-terminal opens the real serial backend on it; a backend returning a scripted
+    // port takes the place of the line. IniPorta calls setPortNumber(PortNumber), then open.
+    void setPortBackends(PortDiscoverer discover, PortBackend open);
+
+    // Form1_files.cpp: asks for a path to open (save false) or to save as (save true); empty
+    // when cancelled. Dialog1 by default; tests put in their own.
+    std::function<QString(bool save)> askPath;
+    // Form1_backups.cpp: asks for a backup to open, starting in the backups folder; empty when
+    // cancelled. A file dialog of its own, so that Dialog1 keeps its folder; tests put in their
+    // own.
+    std::function<QString(const QString& folder)> askBackupPath;
+
+    // The windows this one owns, each created on first use and then kept.
+    cerca* chooser() const { return m_cerca.get(); }           // null before Form_Load
+    prog1* programmerWindow() const { return m_prog1.get(); }  // null until first shown
+    // The one file dialog of "apri file" and "salva con nome", Dialog1: built at its first use
+    // (a file dialog lists and watches the working folder from the moment it exists), then kept,
+    // with its last path.
+    QFileDialog* fileDialog();
+    // The USB compiler, with its KnownDrives.
+    TrovaUsb& usbCompiler();
+    Dialog* editDialog() const { return m_editDialog.get(); }  // null until a line is chosen
+    InpOut* inpOut() const { return m_inpOut.get(); }          // null until first used
+    Form2* form2() const { return m_form2.get(); }             // null until first used
+    LineTraceWindow* lineTraceWindow() const { return m_lineTraceWindow.get(); }  // null until first shown
+    // Form1_trace.cpp: every byte of the open line, recorded through the port opener; a new
+    // connection starts a new trace, which stays after the line is lost until then.
+    const LineTrace& lineTrace() const { return m_lineTrace; }
+
+protected:
+    // Form1_link.cpp: closing this window closes the others, the chooser last.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // --quit-after-read reads back through daltq310 and prints Label4, as a user would see it.
+    friend int readAndQuit(Form1& form, const ui::MessageCapture& messages);
+
+    // Form1.cpp
+    void buildMenus();
+    void buildControls();
+    // Each part of the window connects its own menu items and buttons, in its own file.
+    void installLink();
+    void installFiles();
+    void installEditor();
+    void installTransfers();
+    void installDiagnostics();
+    void installBackups();
+    void installTrace();
+
+    // What the receive engine reports, mapped onto the controls.
+    void intervalChanged(int ms) override;
+    void copiesChanged() override { ListInit(); }
+    void paramRecordTaken(const std::string& crcCaption) override;
+    void usbCompilerAvailable() override;
+    void readBackCopied(const std::string& caption) override;
+    void simulationCourseTaken() override { conta(); }
+    // Form1_backups.cpp: the list's differences marked; after a complete read-back the device
+    // copy goes to the backups folder, and a backup that fails adds one line to the terminal and
+    // opens one message box with the folder and the reason, and changes nothing else.
+    void menuTextsTaken(bool recordTaken) override;
+
+    // The working copy's CRC caption, Label5.
+    void showFileCrc(const std::string& caption);
+    // CurrentFileName is a path in the system's encoding, not a text for the controller.
+    QString currentFilePath() const;
+
+    // Declared first, so that they go last: the parts below refer to them.
+    Module1 m_module;
+    TerminalText m_terminal;
+
+    // Form1_link.cpp
+    void SetMainControlsEnabled(bool enable);
+    void BuildNoAnswerText();
+    // What a sender acts on. Only while connected: every sender is disabled otherwise.
+    LinkContext link();
     // Text1 follows the terminal text. Runs after every tick and every handler of this part,
-    // and whenever the event loop goes idle, so other handlers need not call it (tests may).
+    // and whenever the event loop goes idle, so other handlers need not call it.
     void syncTerminal();
     // Connects a menu item or button that talks to the controller. A disabled control can still
     // be triggered from code: without a port the action does nothing. Text1 follows at once.
@@ -162,99 +168,6 @@ public:
             syncTerminal();
         });
     }
-
-    cerca* chooser() const { return m_cerca.get(); }           // null before Form_Load
-    prog1* programmerWindow() const { return m_prog1.get(); }  // null until first shown
-
-    // Where the chooser's list and the ports come from: the system and the simulated
-    // controller by default. Tests put in their own before Form_Load (or before IniPorta, which
-    // loads the chooser when Form_Load did not): a discoverer listing a PortEntry whose location
-    // is a pseudo-terminal opens the real serial backend on it; a backend returning a scripted
-    // port takes the place of the line. IniPorta calls setPortNumber(PortNumber), then open.
-    void setPortBackends(PortDiscoverer discover, PortBackend open);
-
-    // Form1_files.cpp: parameter files and the USB configuration file.
-    // The one file dialog of "apri file" and "salva con nome", Dialog1: built at its first use
-    // (a file dialog lists and watches the working folder from the moment it exists), then kept,
-    // with its last path.
-    QFileDialog* fileDialog();
-    // Asks for a path to open (save false) or to save as (save true); empty when cancelled.
-    // Dialog1 by default; tests put in their own.
-    std::function<QString(bool save)> askPath;
-    void aprif_Click();
-    // Opens a parameter file into the working copy, as "apri file" does once a path is chosen.
-    void openParamFile(const QString& path);
-    void salvafile_Click();
-    void salvaas_Click();
-    void ParUsb_Click();
-    // The USB compiler, created on first use and kept, with its KnownDrives, until the end.
-    TrovaUsb& usbCompiler();
-
-    // Form1_editor.cpp: the edit dialog of the selected line.
-    // Lays the edit dialog out for the selected line of List1 and loads the line's value; the
-    // first selection creates the dialog.
-    void List1_Click();
-    Dialog* editDialog() const { return m_editDialog.get(); }  // null until then
-
-    // Form1_backups.cpp: the device copy kept after every complete read-back, and the lines
-    // that differ from the controller.
-    // Asks for a backup to open, starting in the backups folder; empty when cancelled. A file
-    // dialog of its own, so that Dialog1 keeps its folder; tests put in their own.
-    std::function<QString(const QString& folder)> askBackupPath;
-    void apricopia_Click();
-    // Marks the lines of List1 that differ from the controller and counts them in Differenze.
-    // Runs after every ListInit and whenever the menu texts came.
-    void showDifferences();
-    // After a complete read-back the device copy goes to the backups folder; a backup that
-    // fails adds one line to the terminal and opens one message box with the folder and the
-    // reason, and changes nothing else.
-    void menuTextsTaken(bool recordTaken) override;
-
-    // Form1_diagnostics.cpp: the panel keys, the device and memory debugging buttons and
-    // CIngressi (through the senders of commands.h), the production simulation and the output
-    // test.
-    // Starts (1) or steps (0) the production simulation through the senders; the window InpOut
-    // shows it.
-    void MascPro(std::uint8_t a);
-    // Draws RowBuffer as the next course in InpOut.
-    void conta() override;
-    // "Controllo uscite TQ310": opens the output test Form2 and shows "Seleziona uscite".
-    void TetUscite_Click();
-    // The simulation window and the output test window, created on first use and kept.
-    InpOut& simulationWindow();
-    Form2& outputTestWindow();
-    InpOut* inpOut() const { return m_inpOut.get(); }  // null until first used
-    Form2* form2() const { return m_form2.get(); }     // null until first used
-
-    // Form1_trace.cpp: the line trace. Every byte of the open line, recorded through the port
-    // opener; a new connection starts a new trace, which stays after the line is lost until then.
-    const LineTrace& lineTrace() const { return m_lineTrace; }
-    // "Registro della linea": shows the trace window beside this one, which stays usable.
-    void RegLinea_Click();
-    LineTraceWindow* lineTraceWindow() const { return m_lineTraceWindow.get(); }  // null until first shown
-
-protected:
-    // Form1_link.cpp: closing this window closes the others, the chooser last.
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    // Form1.cpp
-    void buildMenus();
-    void buildControls();
-    // Each part of the window connects its own menu items and buttons, in its own file.
-    void installLink();
-    void installFiles();
-    void installEditor();
-    void installTransfers();
-    void installDiagnostics();
-    void installBackups();
-    void installTrace();
-
-    // Declared first, so that they go last: the parts below refer to them.
-    Module1 m_module;
-    TerminalText m_terminal;
-
-    // Form1_link.cpp
     void connetti_Click();
     void disconnetti_Click();
     void prog_Click();
@@ -284,19 +197,49 @@ private:
     std::unique_ptr<prog1> m_prog1;
     bool m_unloading = false;
 
-    // Form1_files.cpp
+    // Form1_files.cpp: parameter files and the USB configuration file.
+    void aprif_Click();
+    // Opens a parameter file into the working copy, as "apri file" does once a path is chosen.
+    void openParamFile(const QString& path);
+    void salvafile_Click();
+    void salvaas_Click();
+    void ParUsb_Click();
     std::unique_ptr<TrovaUsb> m_trovaUsb;
     QFileDialog* m_fileDialog = nullptr;
     QString m_startFolder;
 
     // The windows below have no Qt parent: the edit dialog and the secondary windows stay usable
     // while the main window is disabled.
-    // Form1_editor.cpp
+    // Form1_editor.cpp: lays the edit dialog out for the selected line of List1 and loads the
+    // line's value; the first selection creates the dialog.
+    void List1_Click();
     std::unique_ptr<Dialog> m_editDialog;
-    // Form1_diagnostics.cpp
+
+    // Form1_backups.cpp: the device copy kept after every complete read-back, and the lines that
+    // differ from the controller.
+    void apricopia_Click();
+    // Marks the lines of List1 that differ from the controller and counts them in Differenze.
+    // Runs after every ListInit and whenever the menu texts came.
+    void showDifferences();
+
+    // Form1_diagnostics.cpp: the panel keys, the device and memory debugging buttons and
+    // CIngressi (through the senders of commands.h), the production simulation and the output
+    // test.
+    // Starts (1) or steps (0) the production simulation through the senders; the window InpOut
+    // shows it.
+    void MascPro(std::uint8_t a);
+    // Draws RowBuffer as the next course in InpOut.
+    void conta();
+    // "Controllo uscite TQ310": opens the output test Form2 and shows "Seleziona uscite".
+    void TetUscite_Click();
+    InpOut& simulationWindow();
+    Form2& outputTestWindow();
     std::unique_ptr<InpOut> m_inpOut;
     std::unique_ptr<Form2> m_form2;
-    // Form1_trace.cpp
+
+    // Form1_trace.cpp: "Registro della linea" shows the trace window beside this one, which
+    // stays usable.
+    void RegLinea_Click();
     // What the opener lays over every line it opens.
     LineDecorator lineRecorder();
     std::unique_ptr<LineTraceWindow> m_lineTraceWindow;

@@ -1,32 +1,12 @@
 #include "app/Form1.h"
 
-#include <QEvent>
 #include <QListWidget>
 
 #include "editor/dialog.h"
 #include "editor/selection.h"
+#include "ui/secondary_window.h"
 
 namespace tq {
-
-namespace {
-
-// The dialog is a window of its own: it goes out of sight with the main window.
-class HideWithMainWindow : public QObject {
-public:
-    explicit HideWithMainWindow(Form1* form) : QObject(form), m_form(form) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_form && event->type() == QEvent::Hide && m_form->editDialog())
-            m_form->editDialog()->hide();
-        return false;
-    }
-
-private:
-    Form1* m_form;
-};
-
-}  // namespace
 
 void Form1::installEditor()
 {
@@ -40,7 +20,6 @@ void Form1::installEditor()
         if (!m_editDialog || !m_editDialog->isVisible())
             List1_Click();
     });
-    installEventFilter(new HideWithMainWindow(this));
 }
 
 void Form1::List1_Click()
@@ -48,8 +27,11 @@ void Form1::List1_Click()
     const int line = List1->chosenRow();
     if (line < 0)
         return;
-    if (!m_editDialog)
+    if (!m_editDialog) {
         m_editDialog = std::make_unique<Dialog>(m_module, List1, [this] { ListInit(); }, this);
+        // A window of its own: it goes out of sight with the main window.
+        ui::hideWith(m_editDialog.get(), this);
+    }
     m_editDialog->load(List1->item(line)->text(), selectLine(m_module, line));
 }
 

@@ -64,7 +64,7 @@ void Form1::openParamFile(const QString& path)
         return;
     }
     ListInit();
-    enableParUsb();
+    ParUsb->setEnabled(true);
 }
 
 void Form1::salvafile_Click()

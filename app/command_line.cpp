@@ -55,7 +55,9 @@ CommandLine readCommandLine(const QStringList& arguments)
         QStringLiteral("port"),
         QStringLiteral("Connect to <location> at start instead of opening the port chooser: a "
                        "device path (/dev/ttyUSB0, COM3), the name of a link in the folder of "
-                       "port aliases (%1), or \"sim\" for the simulated controller. A port that "
+                       "port aliases (%1), a network line (tcp://HOST:PORT, or "
+                       "rfc2217://HOST:PORT for Telnet with the COM-PORT-OPTION), or \"sim\" "
+                       "for the simulated controller. A port that "
                        "does not open is reported as in the chooser, and the tool works "
                        "unconnected.")
             .arg(portAliasFolder()),

@@ -21,13 +21,11 @@ constexpr int kLookEveryMs = 50;
 
 enum Status { Read = 0, NotConnected = 1, NoAnswer = 3 };
 
+// Runs the event loop until the read-back that daltq310 started is over: the sender has set
+// ParamRead, and the engine goes back to Terminal once the menu texts that follow the record are
+// taken.
 int waitForReadBack(Form1& form)
 {
-    if (!form.isConnected())
-        return NotConnected;
-    form.daltq310->trigger();
-    // The sender has set ParamRead; the engine goes back to Terminal once the menu texts that
-    // follow the record are taken.
     QElapsedTimer clock;
     clock.start();
     QTimer look;
@@ -47,7 +45,11 @@ int waitForReadBack(Form1& form)
 
 int readAndQuit(Form1& form, const ui::MessageCapture& messages)
 {
-    const int status = waitForReadBack(form);
+    int status = NotConnected;
+    if (form.isConnected()) {
+        form.daltq310->trigger();
+        status = waitForReadBack(form);
+    }
     for (const ui::ShownMessage& m : messages.messages)
         std::fprintf(stderr, "%s\n", QString::fromLatin1(m.text).toLocal8Bit().constData());
     if (status == Read)

@@ -30,12 +30,7 @@ class BenchHost : public tq::EngineHost {
 public:
     explicit BenchHost(tq::Module1& m) : m_m(m) {}
     tq::TerminalText& terminal() override { return text; }
-    void setTimerInterval(int) override {}
-    void ListInit() override { benchmark::DoNotOptimize(tq::ListInit(m_m)); }
-    void setLabel1(const std::string&) override {}
-    void setLabel4(const std::string&) override {}
-    void enableParUsb() override {}
-    void conta() override {}
+    void copiesChanged() override { benchmark::DoNotOptimize(tq::ListInit(m_m)); }
     tq::TerminalText text;
 
 private:
@@ -43,34 +38,36 @@ private:
 };
 
 // What the controller has sent by the time each mode's tick finds it complete.
-std::string answerFor(int mode)
+std::string answerFor(tq::ReceiveMode mode)
 {
+    using enum tq::ReceiveMode;
     switch (mode) {
-    case tq::Terminal: return "MENU  1   SELEZIONA \r\n";
-    case tq::ParamRead: return std::string(56, '\x21');
-    case tq::MenuRead: return std::string(120, 'V');
-    case tq::SimStep: return std::string("\x01\x00\x00\x80", 4);
-    case tq::PhaseRead: return std::string(32, '\x02');
-    case tq::InputPoll: return "\x05";
-    case tq::OutputTest: return std::string("\x81\x01\x80\x00", 4);
-    case tq::MemoryStep: return "A8192";
+    case Terminal: return "MENU  1   SELEZIONA \r\n";
+    case ParamRead: return std::string(56, '\x21');
+    case MenuRead: return std::string(120, 'V');
+    case SimStep: return std::string("\x01\x00\x00\x80", 4);
+    case PhaseRead: return std::string(32, '\x02');
+    case InputPoll: return "\x05";
+    case OutputTest: return std::string("\x81\x01\x80\x00", 4);
+    case MemoryStep: return "A8192";
     }
     return {};
 }
 
 // The sender that puts the engine in `mode`, as a window does. Memory stepping is sequential,
 // so that the mode stays.
-void enter(int mode, const tq::LinkContext& c)
+void enter(tq::ReceiveMode mode, const tq::LinkContext& c)
 {
+    using enum tq::ReceiveMode;
     switch (mode) {
-    case tq::Terminal: tq::stopOutputTest(c.m); break;
-    case tq::ParamRead: tq::sendReadBack(c, false); break;
-    case tq::MenuRead: tq::sendMenuListRequest(c); break;
-    case tq::SimStep: tq::requestSimulationStep(c); break;
-    case tq::PhaseRead: tq::sendPhaseRequest(c); break;
-    case tq::InputPoll: tq::startInputPolling(c); break;
-    case tq::OutputTest: tq::startOutputTest(c.m, {0x81, 0x01, 0x80}); break;
-    case tq::MemoryStep: tq::startMemoryStep(c, true); break;
+    case Terminal: tq::stopOutputTest(c.m); break;
+    case ParamRead: tq::sendReadBack(c, false); break;
+    case MenuRead: tq::sendMenuListRequest(c); break;
+    case SimStep: tq::requestSimulationStep(c); break;
+    case PhaseRead: tq::sendPhaseRequest(c); break;
+    case InputPoll: tq::startInputPolling(c); break;
+    case OutputTest: tq::startOutputTest(c.m, {0x81, 0x01, 0x80}); break;
+    case MemoryStep: tq::startMemoryStep(c, true); break;
     }
 }
 
@@ -78,7 +75,8 @@ void enter(int mode, const tq::LinkContext& c)
 // 1, 2 and 4 end in another mode: their figure includes the sender that enters them again.
 void BM_Tick(benchmark::State& state)
 {
-    const int mode = static_cast<int>(state.range(0));
+    using enum tq::ReceiveMode;
+    const auto mode = static_cast<tq::ReceiveMode>(state.range(0));
     tq::Module1 m;
     m.NoAnswerText = tq::BuildNoAnswerText();
     BenchHost host(m);
@@ -90,10 +88,10 @@ void BM_Tick(benchmark::State& state)
     m.RowCounter = 6;  // the simulation draws without asking for the next row
     // Input polling and the output test start on a reply tick: one before the loop, so that each
     // iteration is a request and a reply.
-    if (mode == tq::InputPoll || mode == tq::OutputTest)
+    if (mode == InputPoll || mode == OutputTest)
         engine.tick();
-    const bool twoTicks = mode >= tq::InputPoll;
-    const bool leavesMode = mode == tq::ParamRead || mode == tq::MenuRead || mode == tq::PhaseRead;
+    const bool twoTicks = mode >= InputPoll;
+    const bool leavesMode = mode == ParamRead || mode == MenuRead || mode == PhaseRead;
     const std::string answer = answerFor(mode);
     port.clearSent();
     for (auto _ : state) {

@@ -7,7 +7,7 @@ namespace tq::cli {
 
 namespace {
 
-enum Option : unsigned { PortOption = 1, CommitOption = 2, CountOption = 4 };
+enum Option : unsigned { PortOption = 1, CommitOption = 2, CountOption = 4, BackupOption = 8 };
 
 struct CommandSpec {
     Command command;
@@ -23,19 +23,25 @@ const std::array<CommandSpec, 6> kCommands = {{
      "Lists the serial lines the tool's port chooser offers, one a line: the port number, the\n"
      "entry's name, the LOCATION to pass to --port, and the system path or adapter description.\n"
      "The last one is always the simulated controller, whose LOCATION is \"sim\"."},
-    {Command::Read, "read", PortOption, 1, "read --port LOCATION FILE.ini",
+    {Command::Read, "read", PortOption | BackupOption, 1, "read --port LOCATION FILE.ini [--no-backup]",
      "Reads the controller's 54 parameters and 12 menu texts (\"H\", then \"J\") and saves them in\n"
      "FILE.ini, byte for byte the file that \"Trasferisci parametri da  TQ310 al buffer\" followed\n"
-     "by \"salva con nome\" writes. Prints the device CRC and whether it matches the parameters."},
-    {Command::Write, "write", PortOption | CommitOption, 1, "write --port LOCATION FILE.ini [--commit]",
-     "Opens FILE.ini as \"apri file\" does (same refusals, same messages), writes it into the\n"
-     "controller as \"Trafferisci parametri nel TQ310\" does (\"L\", the 56-byte record with the\n"
-     "file's CRC, the 120 bytes of menu texts), reads it back (\"H\", \"J\") and makes the two\n"
-     "comparisons of \"Salva parametri  nella EEPROM\": the whole record, then the 21 menu-text\n"
-     "slots. With --commit, and only when both agree, it sends \"W\" and the password: the\n"
-     "controller stores the values in its EEPROM. Otherwise it says which comparison failed and\n"
-     "sends nothing more. A menu text of fewer than 10 characters in the file always makes the\n"
-     "texts differ (the controller pads it with blanks)."},
+     "by \"salva con nome\" writes. Prints the device CRC and whether it matches the parameters.\n"
+     "Like every read-back of the window it keeps what it read in the backups folder; a backup\n"
+     "that cannot be kept is reported and leaves the read as it is."},
+    {Command::Write, "write", PortOption | CommitOption | BackupOption, 1,
+     "write --port LOCATION FILE.ini [--commit] [--no-backup]",
+     "Opens FILE.ini as \"apri file\" does (same refusals, same messages). Then it reads what the\n"
+     "controller holds (\"H\", \"J\") and keeps it in the backups folder, as the window keeps every\n"
+     "read-back: a backup that cannot be kept stops the command before it writes anything\n"
+     "(status 3; when the folder cannot be made, before it sends anything). Then it writes the\n"
+     "file into the controller as \"Trafferisci parametri nel TQ310\" does (\"L\", the 56-byte\n"
+     "record with the file's CRC, the 120 bytes of menu texts), reads it back (\"H\", \"J\") and\n"
+     "makes the two comparisons of \"Salva parametri  nella EEPROM\": the whole record, then the\n"
+     "21 menu-text slots. With --commit, and only when both agree, it sends \"W\" and the\n"
+     "password: the controller stores the values in its EEPROM. Otherwise it says which\n"
+     "comparison failed and sends nothing more. A menu text of fewer than 10 characters in the\n"
+     "file always makes the texts differ (the controller pads it with blanks)."},
     {Command::Usb, "usb", 0, 2, "usb FILE.ini OUT.bin",
      "Compiles the USB configuration file (366 bytes, the controller loads it from tq310/\n"
      "contq310.bin on a USB key) for the parameters of FILE.ini into OUT.bin, byte for byte what\n"
@@ -71,12 +77,17 @@ QString optionsOf(unsigned options)
         text += QStringLiteral(
             "  --port LOCATION  the line to the controller: a device path (/dev/ttyUSB0) or the\n"
             "                   system's name for it (ttyUSB0, COM3), the name of a link in the folder\n"
-            "                   of port aliases, or \"sim\" for the simulated controller inside this\n"
-            "                   program (a factory controller at every run)\n");
+            "                   of port aliases, a network line (tcp://HOST:PORT, or rfc2217://HOST:PORT\n"
+            "                   for Telnet with the COM-PORT-OPTION), or \"sim\" for the simulated\n"
+            "                   controller inside this program (a factory controller at every run)\n");
     if (options & CommitOption)
         text += QStringLiteral("  --commit         store the values in the controller's EEPROM when the read-back agrees\n");
     if (options & CountOption)
         text += QStringLiteral("  --count N        print N readings of the input status (1 to 100000; 1 when not given)\n");
+    if (options & BackupOption)
+        text += QStringLiteral(
+            "  --no-backup      keep no copy of the controller's set-up in the backups folder\n"
+            "                   ($TQ310_BACKUPS, or ~/.local/share/tq310-test/backups)\n");
     text += QStringLiteral(
         "  --json           print the result as one JSON object a line (texts in UTF-8)\n"
         "  --help           print this help\n");
@@ -118,8 +129,8 @@ QString helpText(Command command)
               "Exit status:\n"
               "  0  done\n"
               "  2  usage: unknown command or option, missing or extra argument\n"
-              "  3  file refused: a parameter file that \"apri file\" refuses, or an output file that\n"
-              "     cannot be written\n"
+              "  3  file refused: a parameter file that \"apri file\" refuses, an output file that\n"
+              "     cannot be written, or (write) a backup that cannot be kept\n"
               "  4  no answer: the controller did not complete an answer in time\n"
               "  5  line: the port could not be opened, or the line was lost\n"
               "  6  commit refused: the read-back differs from the file (write; with --commit\n"
@@ -201,6 +212,8 @@ ParseResult parseArguments(const QStringList& arguments)
             request.version = true;
         else if (flag == QLatin1String("--commit") && (options & CommitOption))
             request.commit = true;
+        else if (flag == QLatin1String("--no-backup") && (options & BackupOption))
+            request.backup = false;
         else
             return failure(where + QStringLiteral("unknown option %1").arg(flag));
     }

@@ -22,6 +22,7 @@ struct Request {
     QString port;           // --port LOCATION
     QStringList files;      // FILE.ini, and OUT.bin for usb
     bool commit = false;    // write --commit
+    bool backup = true;     // read and write keep the controller's set-up; --no-backup: not
     int count = 1;          // inputs --count N
 };
 

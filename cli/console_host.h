@@ -1,7 +1,8 @@
 #pragma once
-// The main window as the receive engine and the senders see it, for the console: the terminal
-// text is kept (the jobs read their results from it and from the shared state), the list
-// refresh is the list's logic without a list, and the timer is the QTimer that ticks the engine.
+// What the console takes of the engine's reports: the terminal text (the jobs read their results
+// from it and from the shared state), the copies' refresh without a list, and the interval of
+// the QTimer that ticks the engine. The captions, the USB compiler's menu item and the
+// simulation window have no place here: the jobs print from the records themselves.
 
 #include <QTimer>
 
@@ -18,17 +19,9 @@ public:
     ConsoleHost(Module1& m, QTimer& timer) : m_m(m), m_timer(timer) {}
 
     TerminalText& terminal() override { return m_terminal; }
-    void setTimerInterval(int ms) override { m_timer.setInterval(ms); }
+    void intervalChanged(int ms) override { m_timer.setInterval(ms); }
     // Recomputes ChannelCount and the working copy's CRC, as the window's refresh does.
-    void ListInit() override { tq::ListInit(m_m); }
-    // The file caption (" Dati recuperati dal TQ310") has no place on the console.
-    void setLabel1(const std::string&) override {}
-    // The device CRC: the commands print it from the record itself.
-    void setLabel4(const std::string&) override {}
-    // The USB compiler is a command of its own here, always available.
-    void enableParUsb() override {}
-    // The console never starts the production simulation (mode 3), so no course is drawn.
-    void conta() override {}
+    void copiesChanged() override { tq::ListInit(m_m); }
 
 private:
     Module1& m_m;

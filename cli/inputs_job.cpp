@@ -41,7 +41,7 @@ int runInputs(const Request& request, Output& out)
     // A reading is a reply tick (the engine leaves PhaseToggle at -1) that found an answer.
     long readings = 0;
     const auto taken = [&] {
-        if (m.PhaseToggle != -1 || text1.text() == m.NoAnswerText || text1.text().empty())
+        if (m.Engine.PhaseToggle() != -1 || text1.text() == m.NoAnswerText || text1.text().empty())
             return false;
         ++readings;
         const QString status = systemText(text1.text());

@@ -1,6 +1,10 @@
 #include "cli/job_support.h"
 
+#include <QDateTime>
+#include <QDir>
+
 #include "cli/exit_status.h"
+#include "files/backups.h"
 #include "files/param_file.h"
 #include "link/port_discovery.h"
 #include "params/list_view.h"
@@ -35,6 +39,27 @@ bool openParamFile(Module1& m, const Subject& subject, Output& out)
     return true;
 }
 
+DeviceSession::Outcome readBack(DeviceSession& session)
+{
+    const Module1& m = session.module();
+    sendReadBack(session.link(), false);
+    return session.waitFor([&m] { return engineInTerminalMode(m); }, [&m] { return long(m.Engine.mode()); });
+}
+
+KeptBackup keepBackup(const Module1& m)
+{
+    KeptBackup kept;
+    if (const std::optional<BackupFailure> failure =
+            backUpDeviceCopy(m, backupFolder(), QDateTime::currentDateTime(), kKeptBackups, &kept.path))
+        kept.failure = failure->message();
+    return kept;
+}
+
+QString backupLine(const QString& path)
+{
+    return QStringLiteral("backup of the controller's set-up: %1").arg(QDir::toNativeSeparators(path));
+}
+
 int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const Subject& subject, Output& out,
                const QString& note)
 {
@@ -43,9 +68,9 @@ int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const Sub
         return fail(LineFailed, subject.port, systemText(session.lostText()) + after, subject, out);
 
     int awaited = 1;
-    switch (session.module().ReceiveMode) {
-    case ParamRead: awaited = kParamAnswerBytes; break;
-    case MenuRead: awaited = kMenuAnswerMinBytes; break;
+    switch (session.module().Engine.mode()) {
+    case ReceiveMode::ParamRead: awaited = kParamAnswerBytes; break;
+    case ReceiveMode::MenuRead: awaited = kMenuAnswerMinBytes; break;
     default: break;
     }
     const int received = session.port()->bytesWaiting();

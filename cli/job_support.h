@@ -23,6 +23,20 @@ std::unique_ptr<DeviceSession> openSession(Module1& m, const Subject& subject, O
 // FileRefused).
 bool openParamFile(Module1& m, const Subject& subject, Output& out);
 
+// "Carica parametri  dal TQ310": the record and the menu texts into the device copy.
+DeviceSession::Outcome readBack(DeviceSession& session);
+
+// The device copy of the read-back just taken, kept in the backups folder as the window keeps
+// every complete read-back (files/backups.h): the path of the backup that holds it, or the
+// window's message of why it could not be kept ("Copia di sicurezza NON salvata in ... (reason)").
+struct KeptBackup {
+    QString path;
+    QString failure;
+};
+KeptBackup keepBackup(const Module1& m);
+// The result line that says where it is.
+QString backupLine(const QString& path);
+
 // Prints why a wait ended without its answer (with how many of the awaited bytes came, for an
 // answer cut short), and `note` after it, and returns the exit status for it.
 int waitFailed(DeviceSession& session, DeviceSession::Outcome outcome, const Subject& subject, Output& out,

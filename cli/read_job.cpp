@@ -1,4 +1,5 @@
-// read: "Trasferisci parametri da  TQ310 al buffer", then "salva con nome".
+// read: "Trasferisci parametri da  TQ310 al buffer", then "salva con nome"; the read-back leaves a
+// backup, as in the window.
 #include <QJsonObject>
 
 #include "cli/exit_status.h"
@@ -36,7 +37,8 @@ int runRead(const Request& request, Output& out)
     out.progress(QStringLiteral("reading the parameters and menu texts from %1").arg(request.port));
     sendReadBack(session.link(), true);
     const DeviceSession::Outcome outcome = session.waitFor(
-        [&m] { return engineInTerminalMode(m) && m.ChipToBuffer == 0; }, [&m] { return long(m.ReceiveMode); });
+        [&m] { return engineInTerminalMode(m) && m.Engine.ChipToBuffer() == 0; },
+        [&m] { return long(m.Engine.mode()); });
     if (outcome != DeviceSession::Outcome::Done)
         return waitFailed(session, outcome, subject, out);
 
@@ -44,17 +46,26 @@ int runRead(const Request& request, Output& out)
     if (saveBytes(path, paramFileContent(m), &reason) != SaveStatus::Saved)
         return fail(FileRefused, path, QString::fromLatin1(kSaveFailed) + QLatin1Char('(') + reason + QLatin1Char(')'), subject, out);
 
+    // As in the window, a backup that cannot be kept is said and changes nothing else.
+    const KeptBackup backup = request.backup ? keepBackup(m) : KeptBackup{};
+    if (!backup.failure.isEmpty())
+        out.error(backup.failure);
+
     const bool matches = crcMatches(m.ChipParams);
     const QString message = QStringLiteral("%1: 54 parameters and 12 menu texts from %2").arg(path, request.port);
-    out.object(subject, Success, message,
-               QJsonObject{{QStringLiteral("crc"), crcText(m.ChipParams)},
-                           {QStringLiteral("crcMatches"), matches},
-                           {QStringLiteral("params"), paramsJson(m.ChipParams)},
-                           {QStringLiteral("texts"), textsJson(m.ChipMenuTexts, kDeviceMenuTexts)}});
+    QJsonObject result{{QStringLiteral("crc"), crcText(m.ChipParams)},
+                       {QStringLiteral("crcMatches"), matches},
+                       {QStringLiteral("params"), paramsJson(m.ChipParams)},
+                       {QStringLiteral("texts"), textsJson(m.ChipMenuTexts, kDeviceMenuTexts)}};
+    if (!backup.path.isEmpty())
+        result.insert(QStringLiteral("backup"), backup.path);
+    out.object(subject, Success, message, result);
     out.line(message);
     out.line(QStringLiteral("device CRC %1 (%2)")
                  .arg(crcText(m.ChipParams),
                       matches ? QStringLiteral("matches the parameters") : QStringLiteral("does NOT match the parameters")));
+    if (!backup.path.isEmpty())
+        out.line(backupLine(backup.path));
     return Success;
 }
 

@@ -1,13 +1,14 @@
-// write: "apri file", "Trafferisci parametri nel TQ310", "Carica parametri  dal TQ310" and, with
-// --commit, "Salva parametri  nella EEPROM", in the window's order and with its senders. Any
-// failure before the comparisons ends the job: nothing is committed after an error.
+// write: "apri file", "Carica parametri  dal TQ310" for a backup of what the controller holds,
+// "Trafferisci parametri nel TQ310", "Carica parametri  dal TQ310" and, with --commit, "Salva
+// parametri  nella EEPROM", in the window's order and with its senders. Any failure before the
+// comparisons ends the job: nothing is written without a backup, nothing committed after an error.
 #include <QJsonArray>
 #include <QJsonObject>
 
 #include "cli/exit_status.h"
 #include "cli/job_support.h"
 #include "cli/jobs.h"
-#include "link/receive_engine.h"
+#include "files/backups.h"
 #include "operations/transfers.h"
 
 namespace tq::cli {
@@ -80,10 +81,27 @@ int runWrite(const Request& request, Output& out)
     Module1 m;
     if (!openParamFile(m, subject, out))
         return FileRefused;
+    if (request.backup)
+        if (const std::optional<BackupFailure> failure = makeBackupFolder(backupFolder()))
+            return fail(FileRefused, {}, failure->message(), subject, out);
     const std::unique_ptr<DeviceSession> line = openSession(m, subject, out);
     if (!line)
         return LineFailed;
     DeviceSession& session = *line;
+
+    // What the controller holds is kept before anything changes it.
+    QJsonObject result;
+    if (request.backup) {
+        out.progress(QStringLiteral("reading what %1 holds, for the backup").arg(request.port));
+        const DeviceSession::Outcome outcome = readBack(session);
+        if (outcome != DeviceSession::Outcome::Done)
+            return waitFailed(session, outcome, subject, out);
+        const KeptBackup backup = keepBackup(m);
+        if (!backup.failure.isEmpty())
+            return fail(FileRefused, {}, backup.failure, subject, out);
+        result.insert(QStringLiteral("backup"), backup.path);
+        out.line(backupLine(backup.path));
+    }
 
     out.progress(QStringLiteral("writing %1 into %2").arg(path, request.port));
     writeWorkingCopy(session.link(), {});
@@ -92,8 +110,7 @@ int runWrite(const Request& request, Output& out)
         return waitFailed(session, outcome, subject, out);
 
     out.progress(QStringLiteral("reading back"));
-    sendReadBack(session.link(), false);
-    outcome = session.waitFor([&m] { return engineInTerminalMode(m); }, [&m] { return long(m.ReceiveMode); });
+    outcome = readBack(session);
     // The controller takes "L" without a word: only the read-back would have told.
     if (outcome != DeviceSession::Outcome::Done)
         return waitFailed(session, outcome, subject, out,
@@ -110,10 +127,10 @@ int runWrite(const Request& request, Output& out)
             return waitFailed(session, outcome, subject, out);
     }
 
-    QJsonObject result{{QStringLiteral("crc"), crcText(m.FileParams)},
-                       {QStringLiteral("deviceCrc"), crcText(m.ChipParams)},
-                       {QStringLiteral("comparison"), comparisonName(check)},
-                       {QStringLiteral("committed"), committed}};
+    result.insert(QStringLiteral("crc"), crcText(m.FileParams));
+    result.insert(QStringLiteral("deviceCrc"), crcText(m.ChipParams));
+    result.insert(QStringLiteral("comparison"), comparisonName(check));
+    result.insert(QStringLiteral("committed"), committed);
     if (check != CommitCheck::Agree) {
         const QJsonArray found = differences(m, check);
         result.insert(QStringLiteral("differences"), found);

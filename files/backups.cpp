@@ -98,32 +98,37 @@ QString BackupFailure::message() const
     return QString::fromLatin1(kBackupFailed) + folder + QStringLiteral(" (") + reason + QLatin1Char(')');
 }
 
-std::optional<BackupFailure> backUpDeviceCopy(const Module1& m, const QString& folder, const QDateTime& when, int keep)
+std::optional<BackupFailure> makeBackupFolder(const QString& folder)
 {
-    const auto failure = [&folder](const QString& reason) {
-        return BackupFailure{QDir::toNativeSeparators(folder), reason};
-    };
-    const QDir dir(folder);
-    if (!dir.exists()) {
-        if (!QDir().mkpath(folder))
-            return failure(qt_error_string(errno));
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
+    if (QDir(folder).exists())
+        return std::nullopt;
+    if (!QDir().mkpath(folder))
+        return BackupFailure{QDir::toNativeSeparators(folder), qt_error_string(errno)};
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return std::nullopt;
+}
 
+std::optional<BackupFailure> backUpDeviceCopy(const Module1& m, const QString& folder, const QDateTime& when, int keep,
+                                              QString* path)
+{
+    if (std::optional<BackupFailure> failure = makeBackupFolder(folder))
+        return failure;
+    const QDir dir(folder);
     const std::string content = paramFileContent(m.ChipParams, m.ChipMenuTexts);
     std::vector<Entry> kept = entries(folder);
-    if (!kept.empty() && holds(dir.filePath(kept.back().name), content))
-        return std::nullopt;
-
-    QString reason;
-    if (saveBytes(dir.filePath(nameFor(when, m.ChipParams, kept)), content, &reason, FileAccess::OwnerOnly)
-        != SaveStatus::Saved)
-        return failure(reason);
-
-    // A backup whose removal fails stays; the next store tries again.
-    kept = entries(folder);
-    for (std::size_t i = 0; i + std::size_t(std::max(keep, 0)) < kept.size(); ++i)
-        QFile::remove(dir.filePath(kept[i].name));
+    QString file = kept.empty() ? QString() : dir.filePath(kept.back().name);
+    if (file.isEmpty() || !holds(file, content)) {
+        file = dir.filePath(nameFor(when, m.ChipParams, kept));
+        QString reason;
+        if (saveBytes(file, content, &reason, FileAccess::OwnerOnly) != SaveStatus::Saved)
+            return BackupFailure{QDir::toNativeSeparators(folder), reason};
+        // A backup whose removal fails stays; the next store tries again.
+        kept = entries(folder);
+        for (std::size_t i = 0; i + std::size_t(std::max(keep, 0)) < kept.size(); ++i)
+            QFile::remove(dir.filePath(kept[i].name));
+    }
+    if (path)
+        *path = file;
     return std::nullopt;
 }
 

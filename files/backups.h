@@ -35,6 +35,9 @@ struct BackupFailure {
 // (~/.local/share/tq310-test/backups on Linux).
 QString backupFolder();
 
+// Makes the backups folder (0700) when it is not there; what failed, nothing when it is there.
+std::optional<BackupFailure> makeBackupFolder(const QString& folder);
+
 // The backups in the folder by their names, oldest first. Only names of the form the store gives
 // count: anything else in the folder is neither listed nor ever removed.
 QStringList backupFiles(const QString& folder);
@@ -46,8 +49,9 @@ QStringList backupFiles(const QString& folder);
 // Nothing is written when the newest backup holds the same bytes. Beyond `keep` backups the
 // oldest are removed. The backups are the user's alone: the folder is made 0700, the files 0600,
 // whatever the umask. Returns what failed (the folder cannot be made, the file cannot be
-// written), nothing when the backup is stored or was already there.
+// written), nothing when the backup is stored or was already there; then `path`, when given, is
+// the file that holds it.
 std::optional<BackupFailure> backUpDeviceCopy(const Module1& m, const QString& folder, const QDateTime& when,
-                                            int keep = kKeptBackups);
+                                              int keep = kKeptBackups, QString* path = nullptr);
 
 }  // namespace tq

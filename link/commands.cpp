@@ -5,6 +5,25 @@
 
 namespace tq {
 
+// The senders' one way to the engine's state, which names this class its friend. It is defined
+// here and nowhere else, so that nothing outside link/ can write the state.
+class EngineStateWriter {
+public:
+    static void setMode(Module1& m, ReceiveMode mode) { m.Engine.m_mode = mode; }
+    static void setChipToBuffer(Module1& m, std::uint8_t value) { m.Engine.m_chipToBuffer = value; }
+    static void setSeqReadActive(Module1& m, std::int16_t value) { m.Engine.m_seqReadActive = value; }
+    // The host's Timer1 takes the interval from the next tick.
+    static void setInterval(const LinkContext& ctx, int ms)
+    {
+        ctx.m.Engine.m_interval = ms;
+        ctx.host.intervalChanged(ms);
+    }
+};
+
+namespace {
+using Engine = EngineStateWriter;
+}  // namespace
+
 void sendByte(SerialPort& port, char byte)
 {
     port.write(std::string_view(&byte, 1));
@@ -13,25 +32,25 @@ void sendByte(SerialPort& port, char byte)
 void sendReadBack(const LinkContext& ctx, bool toBuffer)
 {
     if (toBuffer)
-        ctx.m.ChipToBuffer = 1;
+        Engine::setChipToBuffer(ctx.m, 1);
     ctx.host.terminal().clear();
     ctx.port.takeAll();
-    ctx.host.setTimerInterval(interval::ParamRead);
-    ctx.m.ReceiveMode = ParamRead;
+    Engine::setInterval(ctx, interval::ParamRead);
+    Engine::setMode(ctx.m, ReceiveMode::ParamRead);
     sendByte(ctx.port, cmd::ReadParams);
 }
 
 void sendMenuListRequest(const LinkContext& ctx)
 {
-    ctx.host.setTimerInterval(interval::MenuList);
-    ctx.m.ReceiveMode = MenuRead;
+    Engine::setInterval(ctx, interval::MenuList);
+    Engine::setMode(ctx.m, ReceiveMode::MenuRead);
     ctx.port.takeAll();
     sendByte(ctx.port, cmd::ReadMenuTexts);
 }
 
 void sendPhaseRequest(const LinkContext& ctx)
 {
-    ctx.m.ReceiveMode = PhaseRead;
+    Engine::setMode(ctx.m, ReceiveMode::PhaseRead);
     sendByte(ctx.port, cmd::ReadPhases);
 }
 
@@ -63,10 +82,10 @@ void sendPanelKey(const LinkContext& ctx, PanelKey key)
     // ENT is the one key that is sent before the mode is set.
     if (key == PanelKey::Enter) {
         sendByte(ctx.port, cmd::KeyEnter);
-        ctx.m.ReceiveMode = Terminal;
+        Engine::setMode(ctx.m, ReceiveMode::Terminal);
         return;
     }
-    ctx.m.ReceiveMode = Terminal;
+    Engine::setMode(ctx.m, ReceiveMode::Terminal);
     sendByte(ctx.port, panelKeyByte(key));
 }
 
@@ -77,22 +96,22 @@ void clearTerminal(const LinkContext& ctx)
 
 void startVdipTest(const LinkContext& ctx)
 {
-    ctx.m.ReceiveMode = Terminal;
-    ctx.host.setTimerInterval(interval::VdipTest);
+    Engine::setMode(ctx.m, ReceiveMode::Terminal);
+    Engine::setInterval(ctx, interval::VdipTest);
     ctx.host.terminal().clear();
 }
 
 void sendRereadUsbKey(const LinkContext& ctx)
 {
     ctx.host.terminal().clear();
-    ctx.m.ReceiveMode = Terminal;
+    Engine::setMode(ctx.m, ReceiveMode::Terminal);
     sendByte(ctx.port, cmd::RereadUsbKey);
 }
 
 void startInputPolling(const LinkContext& ctx)
 {
-    ctx.host.setTimerInterval(interval::InputPoll);
-    ctx.m.ReceiveMode = InputPoll;
+    Engine::setInterval(ctx, interval::InputPoll);
+    Engine::setMode(ctx.m, ReceiveMode::InputPoll);
 }
 
 char memoryAddressByte(MemoryAddress address)
@@ -107,50 +126,45 @@ char memoryAddressByte(MemoryAddress address)
 
 void sendMemoryAddress(const LinkContext& ctx, MemoryAddress address)
 {
-    ctx.m.ReceiveMode = Terminal;
+    Engine::setMode(ctx.m, ReceiveMode::Terminal);
     sendByte(ctx.port, memoryAddressByte(address));
 }
 
 void startMemoryStep(const LinkContext& ctx, bool sequential)
 {
-    ctx.m.ReceiveMode = MemoryStep;
-    ctx.m.SeqReadActive = sequential ? -1 : 0;
+    Engine::setMode(ctx.m, ReceiveMode::MemoryStep);
+    Engine::setSeqReadActive(ctx.m, sequential ? -1 : 0);
 }
 
 void stopMemoryStep(const LinkContext& ctx)
 {
-    ctx.m.SeqReadActive = 0;
+    Engine::setSeqReadActive(ctx.m, 0);
 }
 
 void startSimulation(const LinkContext& ctx)
 {
-    ctx.host.setTimerInterval(interval::Simulation);
-    ctx.m.ReceiveMode = SimStep;
+    Engine::setInterval(ctx, interval::Simulation);
+    Engine::setMode(ctx.m, ReceiveMode::SimStep);
     sendByte(ctx.port, cmd::SimulationReset);
     ctx.m.RowCounter = 0;
 }
 
 void requestSimulationStep(const LinkContext& ctx)
 {
-    ctx.host.setTimerInterval(interval::Simulation);
-    ctx.m.ReceiveMode = SimStep;
+    Engine::setInterval(ctx, interval::Simulation);
+    Engine::setMode(ctx.m, ReceiveMode::SimStep);
     sendByte(ctx.port, cmd::SimulationStep);
 }
 
 void startOutputTest(Module1& m, const std::array<std::uint8_t, 3>& outputs)
 {
-    m.ReceiveMode = OutputTest;
+    Engine::setMode(m, ReceiveMode::OutputTest);
     std::copy(outputs.begin(), outputs.end(), m.OutputBytes.begin());
 }
 
 void stopOutputTest(Module1& m)
 {
-    m.ReceiveMode = Terminal;
-}
-
-void setReceiveMode(Module1& m, std::uint8_t mode)
-{
-    m.ReceiveMode = mode;
+    Engine::setMode(m, ReceiveMode::Terminal);
 }
 
 }  // namespace tq

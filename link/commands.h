@@ -50,17 +50,6 @@ inline constexpr char KeyEnter = 'E';
 inline constexpr char KeyLight = '$';
 }  // namespace cmd
 
-// Timer1 intervals the senders set, in ms.
-namespace interval {
-inline constexpr int Start = 100;
-inline constexpr int ParamRead = 200;
-inline constexpr int MenuList = 300;
-inline constexpr int InputPoll = 60;
-inline constexpr int Simulation = 50;
-inline constexpr int MemoryStep = 80;
-inline constexpr int VdipTest = 200;
-}  // namespace interval
-
 // One byte as the one-character text the port sends.
 void sendByte(SerialPort& port, char byte);
 
@@ -116,9 +105,5 @@ void startOutputTest(Module1& m, const std::array<std::uint8_t, 3>& outputs);
 // Form2 closing, and opening (nothing is sent until a box changes): the engine returns to the
 // terminal; OutputBytes keeps the last pattern.
 void stopOutputTest(Module1& m);
-
-// Puts the engine in `mode` as it stands, sending nothing: for a program that explores every
-// state of the engine (the fuzz target), never for a window, which moves it through the senders.
-void setReceiveMode(Module1& m, std::uint8_t mode);
 
 }  // namespace tq

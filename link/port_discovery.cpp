@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "link/network_port.h"
 #include "link/port_aliases.h"
 #include "link/system_ports.h"
 
@@ -95,7 +96,8 @@ PortDiscovery GetSerialPortNames()
             return found;
         e.kind = PortEntry::Kind::Alias;
         e.name = withComNumber("Collegamento", e.number);
-        e.detail = link.fileName() + QString::fromUtf8(" → ") + link.symLinkTarget();
+        e.detail = link.fileName() + QString::fromUtf8(" → ")
+            + networkLineBehind(link.absoluteFilePath()).value_or(link.symLinkTarget());
         e.location = link.absoluteFilePath();
         found.entries.push_back(std::move(e));
     }

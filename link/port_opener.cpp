@@ -2,16 +2,22 @@
 
 #include <QFileInfo>
 
+#include "link/network_port.h"
 #include "link/qt_serial_port.h"
 
 namespace tq {
 
 namespace {
 
-// Where a path leads, links followed; empty when it leads nowhere.
-QString fileBehind(const QString& path)
+// Where a location leads: the network line it names or its alias points at, or else the file,
+// links followed; empty when it leads nowhere.
+QString lineBehind(const QString& location)
 {
-    return path.isEmpty() ? QString() : QFileInfo(path).canonicalFilePath();
+    if (location.isEmpty())
+        return {};
+    if (const std::optional<QString> url = networkLineBehind(location))
+        return *url;
+    return QFileInfo(location).canonicalFilePath();
 }
 
 }  // namespace
@@ -49,11 +55,11 @@ const PortEntry* PortOpener::find(const QString& location) const
                 return e;
         }
     }
-    // Another path to the same device: an alias's target, a /dev/serial/by-id link.
-    const QString behind = fileBehind(location);
+    // Another path to the same line: an alias's target, a /dev/serial/by-id link.
+    const QString behind = lineBehind(location);
     if (behind.isEmpty())
         return nullptr;
-    return first([&](const PortEntry& e) { return e.kind != Kind::Simulated && fileBehind(e.location) == behind; });
+    return first([&](const PortEntry& e) { return e.kind != Kind::Simulated && lineBehind(e.location) == behind; });
 }
 
 PortPick PortOpener::resolve(const QString& location)
@@ -75,6 +81,8 @@ std::unique_ptr<SerialPort> PortOpener::systemPort(const PortEntry* listed) cons
 {
     if (listed && listed->kind == PortEntry::Kind::Simulated && m_simulated)
         return m_simulated();
+    if (listed && !listed->location.isEmpty())
+        return systemLineAt(listed->location);
     return std::make_unique<QtSerialPort>(m_entries);
 }
 
@@ -107,6 +115,15 @@ void PortOpener::close()
     if (m_port)
         m_port->close();
     m_port.reset();
+}
+
+std::unique_ptr<SerialPort> systemLineAt(const QString& location)
+{
+    if (const std::optional<QString> url = networkLineBehind(location))
+        return std::make_unique<NetworkPort>(*url);
+    auto port = std::make_unique<QtSerialPort>();
+    port->setSystemLocation(location);
+    return port;
 }
 
 std::string connectedCaption(std::uint8_t number)

@@ -6,7 +6,9 @@
 //   a link name ("banco")  that link in the folder of port aliases ("Collegamento");
 //   a device path          the entry that opens the same device (/dev/ttyUSB0, an alias's
 //                          /dev/pts/4), or else one more "Porta seriale" numbered as the chooser
-//                          numbers its lines (a simulator's pseudo-terminal, /dev/pts/4).
+//                          numbers its lines (a simulator's pseudo-terminal, /dev/pts/4);
+//   a network line         tcp://HOST:PORT or rfc2217://HOST:PORT (link/network_port.h): the
+//                          alias that points at it, or else one more "Porta seriale".
 // Either way the same entry gives the same port number, backend, messages and fallbacks:
 //
 //   PortOpener opener(GetSerialPortNames().entries, sim::simulatedControllerLine());
@@ -91,6 +93,10 @@ private:
     // Receives the ports' loss reports: a report still queued when the opener goes is dropped.
     QObject m_reports;
 };
+
+// The line at a location that no list holds: the network line of a URL or of an alias to one,
+// otherwise the serial port at that system location.
+std::unique_ptr<SerialPort> systemLineAt(const QString& location);
 
 // "Connesso a Com.9 ,9600,N,8,1": the caption of the connected state.
 std::string connectedCaption(std::uint8_t number);

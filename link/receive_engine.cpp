@@ -45,7 +45,7 @@ std::string hexUpper(unsigned value, std::size_t width)
 
 }  // namespace
 
-ReceiveEngine::ReceiveEngine(Module1& m, EngineHost& host) : m_m(m), m_host(host)
+ReceiveEngine::ReceiveEngine(Module1& m, EngineHost& host) : m_m(m), m_state(m.Engine), m_host(host)
 {
 }
 
@@ -53,24 +53,24 @@ void ReceiveEngine::tick()
 {
     if (!m_port)
         return;
-    if (m_m.ReceiveMode != MenuRead)
+    const ReceiveMode mode = m_state.mode();
+    if (mode != ReceiveMode::MenuRead)
         m_recordTaken = false;
-    switch (m_m.ReceiveMode) {
-    case Terminal: terminalTick(); break;
-    case ParamRead: paramReadTick(); break;
-    case MenuRead: menuReadTick(); break;
-    case SimStep: simStepTick(); break;
-    case PhaseRead: phaseReadTick(); break;
-    case InputPoll: inputPollTick(); break;
-    case OutputTest: outputTestTick(); break;
-    case MemoryStep: memoryStepTick(); break;
-    default: break;
+    switch (mode) {
+    case ReceiveMode::Terminal: terminalTick(); break;
+    case ReceiveMode::ParamRead: paramReadTick(); break;
+    case ReceiveMode::MenuRead: menuReadTick(); break;
+    case ReceiveMode::SimStep: simStepTick(); break;
+    case ReceiveMode::PhaseRead: phaseReadTick(); break;
+    case ReceiveMode::InputPoll: inputPollTick(); break;
+    case ReceiveMode::OutputTest: outputTestTick(); break;
+    case ReceiveMode::MemoryStep: memoryStepTick(); break;
     }
 }
 
 bool ReceiveEngine::atRest()
 {
-    return m_port && m_port->announcesArrivals() && m_m.ReceiveMode == Terminal && m_port->bytesWaiting() == 0;
+    return m_port && m_port->announcesArrivals() && m_state.mode() == ReceiveMode::Terminal && m_port->bytesWaiting() == 0;
 }
 
 void ReceiveEngine::terminalTick()
@@ -91,16 +91,16 @@ void ReceiveEngine::paramReadTick()
         m_m.ChipParams[i] = byteAt(s, i);
     m_m.ChipParamsRead = true;
     m_recordTaken = true;
-    m_host.setLabel4(chipCrcCaption(m_m.ChipParams));
-    m_host.ListInit();
-    if (m_m.ChipToBuffer == 1) {
-        m_m.ReceiveMode = MenuRead;
+    m_host.paramRecordTaken(chipCrcCaption(m_m.ChipParams));
+    m_host.copiesChanged();
+    if (m_state.m_chipToBuffer == 1) {
+        m_state.m_mode = ReceiveMode::MenuRead;
         sendByte(*m_port, cmd::ReadMenuTexts);
         m_host.terminal().set(std::string("Lettura di 54 parametri dal TQ310") + kCrLf + "OK" + kCrLf);
     } else {
         m_host.terminal().set(" OK parametri caricati!");
-        m_host.enableParUsb();
-        m_m.ReceiveMode = MenuRead;
+        m_host.usbCompilerAvailable();
+        m_state.m_mode = ReceiveMode::MenuRead;
         sendByte(*m_port, cmd::ReadMenuTexts);
     }
 }
@@ -121,8 +121,8 @@ void ReceiveEngine::menuReadTick()
     }
     m_m.ChipMenuTextsRead = true;
     m_host.terminal().set(text);
-    m_m.ReceiveMode = Terminal;
-    if (m_m.ChipToBuffer == 1)
+    m_state.m_mode = ReceiveMode::Terminal;
+    if (m_state.m_chipToBuffer == 1)
         copyIntoWorkingCopy();
     m_host.menuTextsTaken(std::exchange(m_recordTaken, false));
 }
@@ -133,11 +133,11 @@ void ReceiveEngine::copyIntoWorkingCopy()
     std::copy_n(m_m.ChipParams.begin(), kParamCount, m_m.FileParams.begin());
     // Slot 12 too, although the controller fills only 0-11: the working slot 12 becomes empty.
     std::copy_n(m_m.ChipMenuTexts.begin(), kDeviceMenuTexts + 1, m_m.FileMenuTexts.begin());
-    m_m.ChipToBuffer = 0;
+    m_state.m_chipToBuffer = 0;
     m_host.terminal().append(std::string("MATRICI COPIATE ") + kCrLf + kCrLf);
-    m_host.ListInit();
+    m_host.copiesChanged();
     m_host.terminal().append(std::string("PROCEDURA COMPLETATA ") + kCrLf);
-    m_host.setLabel1(" Dati recuperati dal TQ310");
+    m_host.readBackCopied(" Dati recuperati dal TQ310");
     m_m.CurrentFileName.clear();
 }
 
@@ -154,7 +154,7 @@ void ReceiveEngine::simStepTick()
     // The next row is requested before this one is drawn.
     if (m_m.RowCounter < 6)
         requestSimulationStep(LinkContext{m_m, *m_port, m_host});
-    m_host.conta();
+    m_host.simulationCourseTaken();
 }
 
 void ReceiveEngine::phaseReadTick()
@@ -171,18 +171,18 @@ void ReceiveEngine::phaseReadTick()
     for (int i = 1; i <= kPhaseAnswerBytes; ++i)
         text += "N." + decimal(i) + " = " + decimal(byteAt(s, i - 1)) + kCrLf;
     m_host.terminal().set(text);
-    m_m.ReceiveMode = Terminal;
+    m_state.m_mode = ReceiveMode::Terminal;
 }
 
 void ReceiveEngine::inputPollTick()
 {
-    if (m_m.PhaseToggle == -1) {
-        m_m.PhaseToggle = 0;
+    if (m_state.m_phaseToggle == -1) {
+        m_state.m_phaseToggle = 0;
         sendByte(*m_port, cmd::ReadInputs);
         m_port->discardAll();
         return;
     }
-    m_m.PhaseToggle = -1;
+    m_state.m_phaseToggle = -1;
     if (m_port->bytesWaiting() == 0) {
         m_host.terminal().set(m_m.NoAnswerText);
         return;
@@ -193,8 +193,8 @@ void ReceiveEngine::inputPollTick()
 
 void ReceiveEngine::outputTestTick()
 {
-    if (m_m.PhaseToggle == -1) {
-        m_m.PhaseToggle = 0;
+    if (m_state.m_phaseToggle == -1) {
+        m_state.m_phaseToggle = 0;
         m_port->discardAll();
         sendByte(*m_port, cmd::SetOutputs);
         // Five separate one-byte writes; the sixth byte stays in the tool.
@@ -202,7 +202,7 @@ void ReceiveEngine::outputTestTick()
             sendByte(*m_port, static_cast<char>(m_m.OutputBytes[i]));
         return;
     }
-    m_m.PhaseToggle = -1;
+    m_state.m_phaseToggle = -1;
     TerminalText& text1 = m_host.terminal();
     text1.clear();
     const std::string s = m_port->takeAll();
@@ -216,17 +216,18 @@ void ReceiveEngine::outputTestTick()
 
 void ReceiveEngine::memoryStepTick()
 {
-    m_host.setTimerInterval(interval::MemoryStep);
-    if (m_m.PhaseToggle == 0) {
-        m_m.PhaseToggle = -1;
+    m_state.m_interval = interval::MemoryStep;
+    m_host.intervalChanged(interval::MemoryStep);
+    if (m_state.m_phaseToggle == 0) {
+        m_state.m_phaseToggle = -1;
         m_port->takeAll();
         sendByte(*m_port, cmd::ReadMemoryStep);
         return;
     }
-    m_m.PhaseToggle = 0;
+    m_state.m_phaseToggle = 0;
     m_host.terminal().append(memoryStepLine(m_port->takeAll()));
-    if (m_m.SeqReadActive == 0)
-        m_m.ReceiveMode = Terminal;
+    if (m_state.m_seqReadActive == 0)
+        m_state.m_mode = ReceiveMode::Terminal;
 }
 
 std::int16_t parseMemoryAddress(std::string_view s)

@@ -1,9 +1,10 @@
 #pragma once
-// The receive engine: Timer1's handler. On every tick it reads ReceiveMode once and treats what
+// The receive engine: Timer1's handler. On every tick it reads its mode once and treats what
 // the controller has sent according to it: free text for the terminal, the parameter record,
 // the menu texts, a simulation row, the output phases, the input status, the output-test echo or
 // a memory byte. Modes 5, 6 and 7 send their own request on one tick and read the reply on the
-// next, alternating through the shared PhaseToggle.
+// next, alternating through PhaseToggle. The mode and the toggles are Module1's EngineState,
+// which only the engine and the senders of commands.h write.
 
 #include <cstdint>
 #include <string>
@@ -52,6 +53,7 @@ private:
     void copyIntoWorkingCopy();
 
     Module1& m_m;
+    EngineState& m_state;  // m_m.Engine, which names this class a friend
     EngineHost& m_host;
     SerialPort* m_port = nullptr;
     // The record was taken and no tick of another mode came between it and the menu texts.
@@ -69,7 +71,7 @@ std::string memoryStepLine(std::string_view reply);
 // The engine is back in terminal mode: the read-back, write or request that a sender started is over.
 inline bool engineInTerminalMode(const Module1& m)
 {
-    return m.ReceiveMode == Terminal;
+    return m.Engine.mode() == ReceiveMode::Terminal;
 }
 
 // " Stato ingressi :" and the seven input lines, for the input byte v.

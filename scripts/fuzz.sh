@@ -24,6 +24,7 @@ targets=(
   "controller -dict=$here/fuzz/controller/controller.dict"
   "port_digits"
   "receive_engine"
+  "telnet"
 )
 
 if [ $# -gt 0 ]; then

@@ -7,6 +7,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh"
+"$here/scripts/check-layers.sh"
 build="${BUILD_DIR:-$here/build}"
 labels=""
 case "${1:-}" in

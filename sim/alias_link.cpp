@@ -22,7 +22,7 @@ bool AliasLink::point(const QString& target, QString* error)
     }
     const QFileInfo existing(link);
     if (existing.isSymLink()) {
-        const QString current = existing.symLinkTarget();
+        const QString current = aliasTarget(link);
         if (current != m_target && QFileInfo::exists(current)) {
             *error = QStringLiteral("%1 already points at %2, in use by another simulator; "
                                     "choose another name with --alias")
@@ -47,7 +47,7 @@ void AliasLink::remove()
     if (m_target.isEmpty())
         return;
     const QFileInfo existing(path());
-    if (existing.isSymLink() && existing.symLinkTarget() == m_target)
+    if (existing.isSymLink() && aliasTarget(path()) == m_target)
         QFile::remove(path());
     m_target.clear();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The simulator's entry in the folder of port aliases: a symbolic link named after the simulated
-// controller that points at its pseudo-terminal, so that the tool's port chooser offers it.
+// controller that points at its line (a pseudo-terminal, or the URL of a network port), so that
+// the tool's port chooser offers it.
 
 #include <QString>
 

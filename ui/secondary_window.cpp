@@ -42,7 +42,32 @@ private:
     QPointer<QWidget> m_main;
 };
 
+// Hides its window when the main window, its parent, is hidden.
+class HideWithMainWindow : public QObject {
+public:
+    HideWithMainWindow(QWidget* window, QWidget* mainWindow) : QObject(mainWindow), m_window(window)
+    {
+        mainWindow->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == parent() && event->type() == QEvent::Hide && m_window)
+            m_window->hide();
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_window;
+};
+
 }  // namespace
+
+void hideWith(QWidget* window, QWidget* mainWindow)
+{
+    new HideWithMainWindow(window, mainWindow);
+}
 
 void ownBy(QWidget* window, QWidget* owner)
 {

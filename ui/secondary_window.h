@@ -20,6 +20,10 @@ void openSecondary(QWidget* window, QWidget* mainWindow);
 // as its kind of window is fixed then.
 void ownBy(QWidget* window, QWidget* owner);
 
+// Hides `window` whenever `mainWindow` is hidden: a window of its own that is no secondary window
+// (the edit dialog, the line trace) goes out of sight with the main window.
+void hideWith(QWidget* window, QWidget* mainWindow);
+
 // Shows `window` above the others and asks the window system for the keyboard for it. Unlike
 // QWidget::activateWindow, also for an owned window while its owner is the active one (Qt counts
 // an owned window as active then, and would ask for nothing).

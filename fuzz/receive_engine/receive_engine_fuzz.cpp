@@ -1,7 +1,8 @@
 // The receive engine driven by a byte program of four kinds of step: bytes arrive (some of them
-// between the engine's count of what waits and its take), a tick, a sender runs, the mode or one
-// of the engine's flags is set, over all eight modes, an unknown one and both values of every
-// flag. Whatever the program:
+// between the engine's count of what waits and its take), a tick, a sender runs (the only way,
+// as in the windows, that the mode and the engine's flags move; together the senders and the
+// ticks reach all eight modes and both values of every flag), the simulation's course count or
+// the output pattern is set. Whatever the program:
 // - nothing crashes and nothing is read past what arrived (the standard library's index checks
 //   and the address sanitizer watch every access);
 // - the terminal text stays within its bound;
@@ -30,6 +31,7 @@
 namespace {
 
 using tq::Module1;
+using tq::ReceiveMode;
 
 constexpr std::size_t kTerminalBound = 512;  // small, so that a trim happens often
 
@@ -80,12 +82,9 @@ public:
     explicit ProgramHost(Module1& m) : m(m), text(kTerminalBound) {}
 
     tq::TerminalText& terminal() override { return text; }
-    void setTimerInterval(int ms) override { interval = ms; }
-    void ListInit() override { tq::ListInit(m); }
-    void setLabel1(const std::string&) override {}
-    void setLabel4(const std::string&) override {}
-    void enableParUsb() override { parUsb = true; }
-    void conta() override
+    void copiesChanged() override { tq::ListInit(m); }
+    void usbCompilerAvailable() override { parUsb = true; }
+    void simulationCourseTaken() override
     {
         tq::drawCourse(m, rows);
         ++courses;
@@ -99,7 +98,6 @@ public:
     Module1& m;
     tq::TerminalText text;
     tq::SimulationRows rows;
-    int interval = 100;
     bool parUsb = false;
     int courses = 0;
     int textsTaken = 0;
@@ -133,22 +131,13 @@ void runSender(unsigned which, const tq::LinkContext& c, tq::fuzz::ByteProgram& 
 }
 constexpr unsigned kSenders = 20;
 
-// The engine's flags and the mode, set to any of the values they take (and the mode to values
-// no sender sets).
+// What the windows set beside the senders: the simulation's course count and the output pattern.
 void setState(Module1& m, tq::fuzz::ByteProgram& p)
 {
-    switch (p.below(6)) {
-    case 0: {
-        const unsigned mode = p.below(10);
-        tq::setReceiveMode(m, static_cast<std::uint8_t>(mode == 9 ? 255 : mode));
-        break;
-    }
-    case 1: m.ChipToBuffer = p.byte() & 1; break;
-    case 2: m.PhaseToggle = (p.byte() & 1) ? -1 : 0; break;
-    case 3: m.SeqReadActive = (p.byte() & 1) ? -1 : 0; break;
-    case 4: m.RowCounter = static_cast<std::int16_t>(p.word()); break;
-    default: m.OutputBytes[p.below(6)] = p.byte(); break;
-    }
+    if (p.below(2) == 0)
+        m.RowCounter = static_cast<std::int16_t>(p.word());
+    else
+        m.OutputBytes[p.below(6)] = p.byte();
 }
 
 // The first n bytes of a record or a buffer are the first n characters of what was taken.
@@ -160,13 +149,13 @@ bool holds(const std::array<std::uint8_t, N>& bytes, const std::string& s, std::
                       [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; });
 }
 
-bool modeMoveAllowed(std::uint8_t from, std::uint8_t to)
+bool modeMoveAllowed(ReceiveMode from, ReceiveMode to)
 {
     switch (from) {
-    case tq::ParamRead: return to == tq::ParamRead || to == tq::MenuRead;
-    case tq::MenuRead:
-    case tq::PhaseRead:
-    case tq::MemoryStep: return to == from || to == tq::Terminal;
+    case ReceiveMode::ParamRead: return to == ReceiveMode::ParamRead || to == ReceiveMode::MenuRead;
+    case ReceiveMode::MenuRead:
+    case ReceiveMode::PhaseRead:
+    case ReceiveMode::MemoryStep: return to == from || to == ReceiveMode::Terminal;
     default: return to == from;
     }
 }
@@ -178,31 +167,32 @@ void tick(tq::ReceiveEngine& engine, Module1& m, ProgramPort& port, ProgramHost&
     const Module1 before = m;
     const int coursesBefore = host.courses;
     const int textsBefore = host.textsTaken;
-    if (before.ReceiveMode != tq::MenuRead)
+    if (before.Engine.mode() != ReceiveMode::MenuRead)
         recordPending = false;
     port.sent.clear();
     port.taken.clear();
     engine.tick();
     port.arriveLate();
 
-    const std::uint8_t mode = before.ReceiveMode;
+    const ReceiveMode mode = before.Engine.mode();
     FUZZ_CHECK(host.text.text().size() <= kTerminalBound);
-    FUZZ_CHECK(modeMoveAllowed(mode, m.ReceiveMode));
+    FUZZ_CHECK(modeMoveAllowed(mode, m.Engine.mode()));
     const std::string& s = port.taken;
     switch (mode) {
-    case tq::ParamRead:
-        if (m.ReceiveMode == tq::ParamRead) {
+    case ReceiveMode::ParamRead:
+        if (m.Engine.mode() == ReceiveMode::ParamRead) {
             FUZZ_CHECK(port.sent.empty() && m.ChipParams == before.ChipParams);
             break;
         }
         FUZZ_CHECK(port.sent == "J" && holds(m.ChipParams, s, tq::kParamAnswerBytes));
-        FUZZ_CHECK(m.ChipToBuffer == before.ChipToBuffer && (before.ChipToBuffer == 1 || host.parUsb));
+        FUZZ_CHECK(m.Engine.ChipToBuffer() == before.Engine.ChipToBuffer());
+        FUZZ_CHECK(before.Engine.ChipToBuffer() == 1 || host.parUsb);
         FUZZ_CHECK(m.ChipParamsRead);
         recordPending = true;
         break;
-    case tq::MenuRead:
+    case ReceiveMode::MenuRead:
         FUZZ_CHECK(port.sent.empty());
-        if (m.ReceiveMode == tq::MenuRead) {
+        if (m.Engine.mode() == ReceiveMode::MenuRead) {
             FUZZ_CHECK(m.ChipMenuTexts == before.ChipMenuTexts);
             break;
         }
@@ -211,15 +201,15 @@ void tick(tq::ReceiveEngine& engine, Module1& m, ProgramPort& port, ProgramHost&
         recordPending = false;
         for (std::size_t k = 0; k < std::size_t(tq::kDeviceMenuTexts); ++k)
             FUZZ_CHECK(m.ChipMenuTexts[k] == (10 * k < s.size() ? s.substr(10 * k, 10) : std::string()));
-        if (before.ChipToBuffer == 1) {
+        if (before.Engine.ChipToBuffer() == 1) {
             FUZZ_CHECK(std::equal(m.FileParams.begin(), m.FileParams.begin() + tq::kParamCount, m.ChipParams.begin()));
             FUZZ_CHECK(std::equal(m.FileMenuTexts.begin(), m.FileMenuTexts.begin() + 13, m.ChipMenuTexts.begin()));
-            FUZZ_CHECK(m.CurrentFileName.empty() && m.ChipToBuffer == 0);
+            FUZZ_CHECK(m.CurrentFileName.empty() && m.Engine.ChipToBuffer() == 0);
         } else {
             FUZZ_CHECK(m.FileParams == before.FileParams && m.CurrentFileName == before.CurrentFileName);
         }
         break;
-    case tq::SimStep:
+    case ReceiveMode::SimStep:
         if (s.size() < std::size_t(tq::kRowMinBytes) || s.size() > std::size_t(tq::kRowMaxBytes)) {
             FUZZ_CHECK(port.sent.empty() && host.courses == coursesBefore);
             break;
@@ -228,29 +218,29 @@ void tick(tq::ReceiveEngine& engine, Module1& m, ProgramPort& port, ProgramHost&
         FUZZ_CHECK(host.courses == coursesBefore + 1);
         FUZZ_CHECK(port.sent == (before.RowCounter < 6 ? "S" : ""));
         break;
-    case tq::InputPoll:
-        FUZZ_CHECK(port.sent == (before.PhaseToggle == -1 ? "K" : ""));
+    case ReceiveMode::InputPoll:
+        FUZZ_CHECK(port.sent == (before.Engine.PhaseToggle() == -1 ? "K" : ""));
         break;
-    case tq::OutputTest: {
+    case ReceiveMode::OutputTest: {
         std::string request;
-        if (before.PhaseToggle == -1) {
+        if (before.Engine.PhaseToggle() == -1) {
             request = "!";
             request.append(before.OutputBytes.begin(), before.OutputBytes.begin() + 5);
         }
         FUZZ_CHECK(port.sent == request);
         break;
     }
-    case tq::MemoryStep:
-        FUZZ_CHECK(port.sent == (before.PhaseToggle == 0 ? "&" : ""));
-        if (before.PhaseToggle != 0)
+    case ReceiveMode::MemoryStep:
+        FUZZ_CHECK(port.sent == (before.Engine.PhaseToggle() == 0 ? "&" : ""));
+        if (before.Engine.PhaseToggle() != 0)
             FUZZ_CHECK(host.text.text().ends_with("\r\n"));
-        FUZZ_CHECK(host.interval == tq::interval::MemoryStep);
+        FUZZ_CHECK(m.Engine.interval() == tq::interval::MemoryStep);
         break;
     default:
         FUZZ_CHECK(port.sent.empty());
         break;
     }
-    if (!(mode == tq::MenuRead && m.ReceiveMode == tq::Terminal))
+    if (!(mode == ReceiveMode::MenuRead && m.Engine.mode() == ReceiveMode::Terminal))
         FUZZ_CHECK(host.textsTaken == textsBefore);
 }
 

@@ -125,6 +125,11 @@ void CommandLineTest::startOnPort_data()
                                                   << QString();
     QTest::newRow("tq310-sim by its link's name") << QStringList{"--alias", "banco"} << "banco" << 0 << read
                                                   << QString();
+    QTest::newRow("tq310-sim on the network") << QStringList{"--listen", "0"} << "{slave}" << 0 << read << QString();
+    QTest::newRow("tq310-sim over RFC 2217 by its link's name")
+        << QStringList{"--listen", "0", "--rfc2217", "--alias", "banco"} << "banco" << 0 << read << QString();
+    QTest::newRow("a network line refused") << QStringList() << "rfc2217://127.0.0.1:1" << 1 << QString()
+        << QStringLiteral("^ Impossibile aprire la porta Com\\.[0-9]+ : rfc2217://127\\.0\\.0\\.1:1 ha rifiutato la connessione \n$");
     QTest::newRow("a device that is not there") << QStringList() << "/dev/tq310-assente" << 1 << QString()
         << QStringLiteral("^ Impossibile aprire la porta Com\\.[0-9]+ : la porta non esiste \n$");
     QTest::newRow("a silent controller") << QStringList{"--fault", "silent"} << "{slave}" << 3 << QString()

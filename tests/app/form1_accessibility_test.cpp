@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -60,17 +61,24 @@ void prepare(Form1Rig& rig)
     f.module().FileParams[3] = 3;
     f.module().CurrentFileName = scratch().filePath(QStringLiteral("lavoro.ini")).toStdString();
     f.ListInit();
-    f.enableParUsb();
+    control<QAction>(f, "ParUsb")->setEnabled(true);
     f.askPath = [](bool) { return QString(); };
     f.askBackupPath = [](const QString&) { return QString(); };
     f.usbCompiler().setDriveSource([] { return QStringList{QStringLiteral("/")}; });
 }
 
+QWidget* editDialogOn(Form1Rig& rig, int line)
+{
+    prepare(rig);
+    control<QListWidget>(rig.form, "List1")->setCurrentRow(line);
+    return rig.form.editDialog();
+}
+
 const Window kWindows[] = {
     {"cerca", [](Form1Rig& rig) -> QWidget* { return rig.form.chooser(); }},
     {"Form1", [](Form1Rig& rig) -> QWidget* { prepare(rig); return &rig.form; }},
-    {"InpOut", [](Form1Rig& rig) -> QWidget* { prepare(rig); rig.form.Command14->click(); return rig.form.inpOut(); }},
-    {"Form2", [](Form1Rig& rig) -> QWidget* { prepare(rig); rig.form.TetUscite->trigger(); return rig.form.form2(); }},
+    {"InpOut", [](Form1Rig& rig) -> QWidget* { prepare(rig); use(rig.form, "Command14"); return rig.form.inpOut(); }},
+    {"Form2", [](Form1Rig& rig) -> QWidget* { prepare(rig); use(rig.form, "TetUscite"); return rig.form.form2(); }},
     {"TrovaUsb",
      [](Form1Rig& rig) -> QWidget* {
          prepare(rig);
@@ -78,22 +86,21 @@ const Window kWindows[] = {
          auto roots = std::make_shared<QStringList>(QStringList{QStringLiteral("/")});
          tq::TrovaUsb& usb = rig.form.usbCompiler();
          usb.setDriveSource([roots] { return *roots; });
-         rig.form.ParUsb->trigger();
+         use(rig.form, "ParUsb");
          usb.Timer1_Timer();
          *roots << scratch().filePath(QStringLiteral("chiave"));
          usb.Timer1_Timer();  // the key is found: "Procedi" is usable
          return &usb;
      }},
-    {"Dialog (output)",
-     [](Form1Rig& rig) -> QWidget* { prepare(rig); rig.form.List1->setCurrentRow(10); return rig.form.editDialog(); }},
-    {"Dialog (boards)",
-     [](Form1Rig& rig) -> QWidget* { prepare(rig); rig.form.List1->setCurrentRow(3); return rig.form.editDialog(); }},
-    {"prog1", [](Form1Rig& rig) -> QWidget* { prepare(rig); rig.form.prog->trigger(); return rig.form.programmerWindow(); }},
+    {"Dialog (output)", [](Form1Rig& rig) { return editDialogOn(rig, 10); }},
+    {"Dialog (boards)", [](Form1Rig& rig) { return editDialogOn(rig, 3); }},
+    {"prog1",
+     [](Form1Rig& rig) -> QWidget* { prepare(rig); use(rig.form, "prog"); return rig.form.programmerWindow(); }},
     {"LineTraceWindow",
      [](Form1Rig& rig) -> QWidget* {
          prepare(rig);
-         rig.form.daltq310->trigger();  // a frame in the table, whose cells Tab could step through
-         rig.form.RegLinea->trigger();
+         use(rig.form, "daltq310");  // a frame in the table, whose cells Tab could step through
+         use(rig.form, "RegLinea");
          rig.form.lineTraceWindow()->askPath = [](bool) { return QString(); };
          return rig.form.lineTraceWindow();
      }},
@@ -133,8 +140,9 @@ QString world(Form1Rig& rig, const tq::ui::MessageCapture& messages, const Modal
     QStringList out;
     out << QStringLiteral("sent %1").arg(rig.port ? hex(rig.port->sent()) : QString());
     out << QStringLiteral("mode %1 toggle %2 seq %3 copy %4 port %5 rows %6 timer %7")
-               .arg(m.ReceiveMode).arg(m.PhaseToggle).arg(m.SeqReadActive).arg(m.ChipToBuffer).arg(m.PortNumber)
-               .arg(m.RowCounter).arg(f.Timer1->interval());
+               .arg(int(m.Engine.mode())).arg(m.Engine.PhaseToggle()).arg(m.Engine.SeqReadActive())
+               .arg(m.Engine.ChipToBuffer()).arg(m.PortNumber)
+               .arg(m.RowCounter).arg(control<QTimer>(f, "Timer1")->interval());
     out << QStringLiteral("outputs %1").arg(hex(std::string(m.OutputBytes.begin(), m.OutputBytes.end())));
     out << QStringLiteral("params %1").arg(hex(std::string(m.FileParams.begin(), m.FileParams.end())));
     out << QStringLiteral("terminal %1").arg(QString::fromLatin1(f.terminal().text()));
@@ -304,7 +312,7 @@ private slots:
     {
         Form1Rig rig;
         prepare(rig);
-        rig.form.TetUscite->trigger();
+        use(rig.form, "TetUscite");
         QCheckBox* box = rig.form.form2()->Check1[8];  // output 9
         QAccessible::queryAccessibleInterface(box)->actionInterface()->doAction(
             QAccessibleActionInterface::toggleAction());
@@ -322,7 +330,7 @@ private slots:
         for (const bool on : {true, false}) {
             Form1Rig rig;
             prepare(rig);
-            rig.form.TetUscite->trigger();
+            use(rig.form, "TetUscite");
             tq::Form2& window = *rig.form.form2();
             if (!on)
                 window.Command1->click();

@@ -15,52 +15,22 @@
 
 #include "app/Form1.h"
 #include "files/backups.h"
-#include "support/simulator_process.h"
+#include "support/simulated_form1.h"
 #include "ui/message_box.h"
 
 namespace {
 
-struct SimulatedTool {
-    tq::test::SimulatorProcess sim;
-    tq::Form1 form;
-
-    SimulatedTool() : sim(QStringLiteral(TQ310_SIM))
-    {
-        const QString slave = sim.slave();
-        form.setPortBackends(
-            [slave] {
-                return tq::PortDiscovery{{tq::PortEntry{"Porta seriale (COM1)", slave, slave, 1, tq::PortEntry::Kind::Alias}}, {}};
-            },
-            {});
-        form.Form_Load();
-        form.chooser()->List1_Click(form.chooser()->List1->item(0));
-        form.Timer1->stop();
-    }
-
-    tq::Module1& m() { return form.module(); }
-
-    bool waitForBytes(int count) { return QTest::qWaitFor([&] { return form.port()->bytesWaiting() >= count; }, 5000); }
-
-    // The record and the menu texts, a tick as each is complete.
-    bool readBack(QAction* item)
-    {
-        item->trigger();
-        if (!waitForBytes(56))
-            return false;
-        form.Timer1_Timer();
-        if (!waitForBytes(120))
-            return false;
-        form.Timer1_Timer();
-        return m().ReceiveMode == tq::Terminal;
-    }
-
+// The main window on the simulator (support/simulated_form1.h), and what it shows.
+struct SimulatedTool : tq::test::SimulatedTool {
     // Everything the read-back left in sight.
     QStringList screen()
     {
-        QStringList shown{form.Label1->text(), form.Label4->text(), form.Label5->text(), form.Differenze->text(),
-                          QString::number(form.ParUsb->isEnabled())};
-        for (int row = 0; row < form.List1->count(); ++row)
-            shown << form.List1->item(row)->text() + QLatin1Char('|') + form.List1->item(row)->toolTip();
+        QStringList shown{QString::number(control<QAction>(form, "ParUsb")->isEnabled())};
+        for (const char* label : {"Label1", "Label4", "Label5", "Differenze"})
+            shown << control<QLabel>(form, label)->text();
+        const QListWidget* List1 = control<QListWidget>(form, "List1");
+        for (int row = 0; row < List1->count(); ++row)
+            shown << List1->item(row)->text() + QLatin1Char('|') + List1->item(row)->toolTip();
         return shown;
     }
 };
@@ -87,11 +57,11 @@ private slots:
         QVERIFY(tool.form.isConnected());
         tq::ui::MessageCapture capture;
 
-        QVERIFY(tool.readBack(tool.form.daltq310));
+        QVERIFY(tool.readBack("daltq310"));
         const QStringList first = tq::backupFiles(folder);
         QCOMPARE(first.size(), 1);
         // Named by the moment and the device CRC as its caption shows it.
-        const QString crc = tool.form.Label4->text().section(QLatin1Char(' '), 0, 0);
+        const QString crc = control<QLabel>(tool.form, "Label4")->text().section(QLatin1Char(' '), 0, 0);
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d{8}-\\d{6}-") + crc + QStringLiteral("\\.ini$")).match(first[0]).hasMatch(),
                  qPrintable(first[0]));
 
@@ -101,18 +71,18 @@ private slots:
         std::copy_n(m.ChipMenuTexts.begin(), tq::kDeviceMenuTexts, m.FileMenuTexts.begin());
         const QString saved = m_dir.filePath(QStringLiteral("salvato.ini"));
         m.CurrentFileName = saved.toStdString();
-        tool.form.salvafile->trigger();
+        use(tool.form, "salvafile");
         QCOMPARE(bytesOf(folder + QLatin1Char('/') + first[0]), bytesOf(saved));
 
         // The same set-up read again, also into the buffer: nothing new.
-        QVERIFY(tool.readBack(tool.form.daltq310));
-        QVERIFY(tool.readBack(tool.form.ChipBuffer));
+        QVERIFY(tool.readBack("daltq310"));
+        QVERIFY(tool.readBack("ChipBuffer"));
         QCOMPARE(tq::backupFiles(folder), first);
 
         // A changed set-up written and read back: a second backup.
         m.FileParams[20] ^= 0x01;
-        tool.form.AlTq310->trigger();
-        QVERIFY(tool.readBack(tool.form.daltq310));
+        use(tool.form, "AlTq310");
+        QVERIFY(tool.readBack("daltq310"));
         QCOMPARE(tq::backupFiles(folder).size(), 2);
         QVERIFY(capture.messages.empty());
     }
@@ -125,7 +95,7 @@ private slots:
         const QString unwritable = plain.fileName() + QStringLiteral("/copie");  // not even root makes it
         const QString failed = QStringLiteral("Copia di sicurezza NON salvata in ") + unwritable;
         int tried = 0;
-        for (QAction* tq::Form1::*item : {&tq::Form1::daltq310, &tq::Form1::ChipBuffer}) {
+        for (const char* item : {"daltq310", "ChipBuffer"}) {
             QStringList screens[2], boxes[2];
             std::string terminals[2];
             const QString folders[2] = {m_dir.filePath(QStringLiteral("buone%1").arg(tried++)), unwritable};
@@ -133,7 +103,7 @@ private slots:
                 qputenv("TQ310_BACKUPS", folders[run].toLocal8Bit());
                 SimulatedTool tool;
                 tq::ui::MessageCapture capture;
-                QVERIFY(tool.readBack(tool.form.*item));
+                QVERIFY(tool.readBack(item));
                 QCoreApplication::processEvents();  // the box comes after the tick that took the texts
                 screens[run] = tool.screen();
                 terminals[run] = tool.form.terminal().text();
@@ -151,3 +121,4 @@ private slots:
 
 QTEST_MAIN(Form1BackupsPtyTest)
 #include "form1_backups_pty_test.moc"
+

@@ -26,7 +26,7 @@
 #include "editor/dialog.h"
 #include "files/backups.h"
 #include "params/crc.h"
-#include "support/scripted_port.h"
+#include "support/connected_form1.h"
 #include "ui/message_box.h"
 
 using tq::Form1;
@@ -45,34 +45,17 @@ std::string deviceRecord()
 const std::string kDeviceTexts = "SELEZIONA CARTELLA  PARTE     NUOVA LETTDISCO     TIPO----- TAGLIA--  PARTE 2   "
                                  "CARRO     SCOLLO    RANGHI    CONTAPEZZI";
 
-struct ConnectedForm1 {
-    Form1 form;
-    tq::test::ScriptedPort* port = nullptr;
-
-    ConnectedForm1()
-    {
-        form.setPortBackends([] { return tq::PortDiscovery{}; }, [this](const tq::PortEntry*) {
-            auto scripted = std::make_unique<tq::test::ScriptedPort>();
-            port = scripted.get();
-            return std::unique_ptr<tq::SerialPort>(std::move(scripted));
-        });
-        form.Form_Load();
-        form.module().PortNumber = 1;
-        form.IniPorta();
-        form.Timer1->stop();
-    }
-
-    tq::Module1& m() { return form.module(); }
-
+// The main window on a scripted port (support/connected_form1.h), and what these tests ask of it.
+struct ConnectedForm1 : tq::test::ConnectedForm1 {
     // A read-back from the menu item, the controller answering each request at once.
-    void readBack(QAction* item, const std::string& record = deviceRecord(), const std::string& texts = kDeviceTexts)
+    void readBack(const char* item, const std::string& record = deviceRecord(), const std::string& texts = kDeviceTexts)
     {
-        item->trigger();
+        use(form, item);
         port->feed(record);
         form.Timer1_Timer();
         port->feed(texts);
         form.Timer1_Timer();
-        QCOMPARE(m().ReceiveMode, std::uint8_t(tq::Terminal));
+        QCOMPARE(m().Engine.mode(), tq::ReceiveMode::Terminal);
     }
 
     // The rows of List1 that are marked. A line is marked by its weight, its colour and its
@@ -80,9 +63,10 @@ struct ConnectedForm1 {
     QList<int> marked()
     {
         QList<int> rows;
-        const QColor plain = form.List1->palette().color(QPalette::Text);
-        for (int row = 0; row < form.List1->count(); ++row) {
-            const QListWidgetItem* item = form.List1->item(row);
+        const QListWidget* List1 = control<QListWidget>(form, "List1");
+        const QColor plain = List1->palette().color(QPalette::Text);
+        for (int row = 0; row < List1->count(); ++row) {
+            const QListWidgetItem* item = List1->item(row);
             const bool bold = item->font().bold();
             const bool coloured = item->foreground().style() != Qt::NoBrush && item->foreground().color() != plain;
             const bool tip = !item->toolTip().isEmpty();
@@ -94,12 +78,12 @@ struct ConnectedForm1 {
         return rows;
     }
 
-    QString count() const { return form.Differenze->text(); }
+    QString count() const { return control<QLabel>(form, "Differenze")->text(); }
 
     // An edit through the dialog, as the user makes it: the line selected, a choice, OK.
     void editParameter(int line, int choice)
     {
-        form.List1->setCurrentRow(line);
+        control<QListWidget>(form, "List1")->setCurrentRow(line);
         tq::Dialog* d = form.editDialog();
         d->Combo1->setCurrentIndex(choice);
         d->OKButton->click();
@@ -157,13 +141,14 @@ private slots:
         QCOMPARE(c.marked(), QList<int>());
         QCOMPARE(c.count(), QStringLiteral("nessuna lettura dal TQ310"));
         // Working value 1, device value 0: the device value is drawn lighter.
-        const int working = darkest(c.form.List1, 0, 28), device = darkest(c.form.List1, 0, 34);
+        QListWidget* List1 = control<QListWidget>(c.form, "List1");
+        const int working = darkest(List1, 0, 28), device = darkest(List1, 0, 34);
         QVERIFY2(working < 100 && device > working + 60, qPrintable(QStringLiteral("%1 %2").arg(working).arg(device)));
-        QCOMPARE(c.form.List1->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [0  ]"));
+        QCOMPARE(List1->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [0  ]"));
 
-        c.readBack(c.form.daltq310);
-        QVERIFY(darkest(c.form.List1, 0, 34) < 100);
-        QCOMPARE(c.form.List1->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [1  ]"));
+        c.readBack("daltq310");
+        QVERIFY(darkest(List1, 0, 34) < 100);
+        QCOMPARE(List1->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [1  ]"));
     }
 
     void marksFollowEveryRefreshAndTheCountIsTheirs()
@@ -180,14 +165,14 @@ private slots:
         tq::ui::MessageCapture capture;
 
         const struct { const char* step; std::function<void()> act; QList<int> rows; const char* count; } steps[] = {
-            {"copied from the controller", [&] { c.readBack(c.form.ChipBuffer); }, {}, "nessuna riga diversa dal TQ310"},
+            {"copied from the controller", [&] { c.readBack("ChipBuffer"); }, {}, "nessuna riga diversa dal TQ310"},
             {"one parameter edited", [&] { c.editParameter(30, 5); }, {30}, "1 riga diversa dal TQ310"},
-            {"read back without copying", [&] { c.readBack(c.form.daltq310); }, {30}, "1 riga diversa dal TQ310"},
-            {"copied again", [&] { c.readBack(c.form.ChipBuffer); }, {}, "nessuna riga diversa dal TQ310"},
+            {"read back without copying", [&] { c.readBack("daltq310"); }, {30}, "1 riga diversa dal TQ310"},
+            {"copied again", [&] { c.readBack("ChipBuffer"); }, {}, "nessuna riga diversa dal TQ310"},
             // Texts 2 to 11 keep the controller's: only the short one differs.
-            {"a file with a short text", [&] { c.form.aprif->trigger(); }, {56}, "1 riga diversa dal TQ310"},
+            {"a file with a short text", [&] { use(c.form, "aprif"); }, {56}, "1 riga diversa dal TQ310"},
             {"the controller's texts changed",
-             [&] { c.readBack(c.form.daltq310, deviceRecord(), "SELEZIONA CARTELLA  " + std::string(100, 'Z')); },
+             [&] { c.readBack("daltq310", deviceRecord(), "SELEZIONA CARTELLA  " + std::string(100, 'Z')); },
              {56, 57, 58, 59, 60, 61, 62, 63, 64, 65}, "10 righe diverse dal TQ310 + 1 testo non in lista"},
         };
         for (const auto& s : steps) {
@@ -196,8 +181,9 @@ private slots:
             QVERIFY2(c.count() == QLatin1String(s.count), qPrintable(c.count()));
             QVERIFY2(c.count().startsWith(QString::number(s.rows.size())) || s.rows.isEmpty(), s.step);
         }
-        QCOMPARE(c.form.List1->item(56)->toolTip(), QStringLiteral("buffer [CARTELLA]  TQ310 [CARTELLA  ]"));
-        QCOMPARE(c.form.List1->item(56)->text(), QStringLiteral("cartella       | CARTELLA"));
+        const QListWidgetItem* text1 = control<QListWidget>(c.form, "List1")->item(56);
+        QCOMPARE(text1->toolTip(), QStringLiteral("buffer [CARTELLA]  TQ310 [CARTELLA  ]"));
+        QCOMPARE(text1->text(), QStringLiteral("cartella       | CARTELLA"));
         QVERIFY(capture.messages.empty());
     }
 
@@ -205,7 +191,7 @@ private slots:
     void theTextsMarkTheListWithoutRebuildingIt()
     {
         ConnectedForm1 c;
-        c.readBack(c.form.ChipBuffer);
+        c.readBack("ChipBuffer");
         // A first text the controller changed, then took back: marked, then unmarked. The record
         // rebuilds the list marked by the texts read before.
         const struct { std::string texts; QList<int> before, after; } reads[] = {
@@ -213,25 +199,26 @@ private slots:
             {kDeviceTexts, {55}, {}},
         };
         for (const auto& r : reads) {
-            c.form.daltq310->trigger();
+            use(c.form, "daltq310");
             c.port->feed(deviceRecord());
             c.form.Timer1_Timer();
             QCOMPARE(c.marked(), r.before);
-            c.form.List1->item(54)->setText(QStringLiteral("kept"));  // a rebuild would restore the header
+            // A rebuild would restore the header.
+            control<QListWidget>(c.form, "List1")->item(54)->setText(QStringLiteral("kept"));
             c.port->feed(r.texts);
             c.form.Timer1_Timer();
             QCOMPARE(c.marked(), r.after);
-            QCOMPARE(c.form.List1->item(54)->text(), QStringLiteral("kept"));
+            QCOMPARE(control<QListWidget>(c.form, "List1")->item(54)->text(), QStringLiteral("kept"));
         }
     }
 
     void theLastItemOfFileOpensABackupAsApriFileOpensAFile()
     {
         ConnectedForm1 c;
-        QCOMPARE(c.form.config->actions().last(), c.form.apricopia);
-        QCOMPARE(c.form.apricopia->text(), QStringLiteral("apri copia di sicurezza"));
+        QCOMPARE(control<QMenu>(c.form, "config")->actions().last(), control<QAction>(c.form, "apricopia"));
+        QCOMPARE(control<QAction>(c.form, "apricopia")->text(), QStringLiteral("apri copia di sicurezza"));
 
-        c.readBack(c.form.daltq310);
+        c.readBack("daltq310");
         const QString folder = tq::backupFolder();
         const QStringList backups = tq::backupFiles(folder);
         QCOMPARE(backups.size(), 1);
@@ -243,14 +230,14 @@ private slots:
             {backup, QStringLiteral(" File = ") + backup, true},
         };
         for (const auto& k : cases) {
-            c.form.ParUsb->setEnabled(false);
+            control<QAction>(c.form, "ParUsb")->setEnabled(false);
             c.form.askBackupPath = [&](const QString& f) { offered = f; return k.chosen; };
             tq::ui::MessageCapture capture;
-            c.form.apricopia->trigger();
+            use(c.form, "apricopia");
             QCOMPARE(offered, folder);
             QVERIFY(capture.messages.empty());
-            QCOMPARE(c.form.Label1->text(), k.label1);
-            QCOMPARE(c.form.ParUsb->isEnabled(), k.parUsb);
+            QCOMPARE(control<QLabel>(c.form, "Label1")->text(), k.label1);
+            QCOMPARE(control<QAction>(c.form, "ParUsb")->isEnabled(), k.parUsb);
         }
         QCOMPARE(c.m().CurrentFileName, backup.toStdString());
         QVERIFY(std::equal(c.m().ChipParams.begin(), c.m().ChipParams.begin() + 56, c.m().FileParams.begin()));
@@ -279,7 +266,7 @@ private slots:
                 }
             });
             tq::ui::MessageCapture capture;
-            form.apricopia->trigger();
+            use(form, "apricopia");
             QCoreApplication::processEvents();  // the look for a dialog, also when none came
             QStringList boxes;
             for (const tq::ui::ShownMessage& m : capture.messages)
@@ -293,3 +280,4 @@ private slots:
 
 QTEST_MAIN(Form1BackupsTest)
 #include "form1_backups_test.moc"
+

@@ -23,7 +23,7 @@ private slots:
     {
         SimulatedTool tool;
         QVERIFY(tool.form.isConnected());
-        tool.form.Command14->click();
+        use(tool.form, "Command14");
         while (tool.m().RowCounter < 7) {
             QVERIFY(tool.waitForBytes(4));
             tool.tick();
@@ -49,10 +49,10 @@ private slots:
     void theMemoryDebuggerReadsTheKnittingDataFromItsStart()
     {
         SimulatedTool tool;
-        tool.form.Command15->click();  // "Adres = dati": the answer to "R" is text in mode 0
+        use(tool.form, "Command15");  // "Adres = dati": the answer to "R" is text in mode 0
         QVERIFY(tool.waitForBytes(4));
         tool.tick();
-        tool.form.Command16->click();  // "Passo"
+        use(tool.form, "Command16");  // "Passo"
         tool.tick();                   // asks with "&"
         QVERIFY(tool.waitForBytes(5));
         tool.tick();
@@ -63,7 +63,7 @@ private slots:
     void theInputMonitorFollowsTheSimulatedMachine()
     {
         SimulatedTool tool;
-        tool.form.Command13->click();  // "lettura ingressi"
+        use(tool.form, "Command13");  // "lettura ingressi"
         // The simulated machine holds its reset input for 1.5 s after the first command, then
         // counts a course a second.
         const char* const expected[] = {"Mor.14(reset macchina)     = [ON ]", "Mor.14(reset macchina)     = [OFF]",
@@ -73,7 +73,7 @@ private slots:
         clock.start();
         while (seen < 3 && !clock.hasExpired(10000)) {
             tool.tick();
-            if (tool.m().PhaseToggle != 0)
+            if (tool.m().Engine.PhaseToggle() != 0)
                 continue;  // that was a reply tick
             QVERIFY(tool.waitForBytes(1));
             tool.tick();

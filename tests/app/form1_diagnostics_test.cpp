@@ -27,7 +27,7 @@ tq::Form2& openOutputTest(ConnectedForm1& c, std::uint8_t boards)
 {
     c.m().FileParams[3] = boards;
     c.form.ListInit();
-    c.form.TetUscite->trigger();
+    use(c.form, "TetUscite");
     return *c.form.form2();
 }
 
@@ -45,13 +45,13 @@ private slots:
     void eachButtonReachesItsSender()
     {
         const std::pair<const char*, std::string> rows[] = {
-            {"Command17", "M1 mode 0 seq 5"},         {"Command1", "N1 mode 0 seq 5"},
-            {"Command3", "21 mode 0 seq 5"},          {"Command4", "11 mode 0 seq 5"},
-            {"Command5", "E1 mode 0 seq 5"},          {"Command6", "$1 mode 0 seq 5"},
-            {"Command18", "0 mode 6 seq 5 cleared"},  {"Command11", "0 mode 0 seq 5 cleared"},
-            {"Command19", "C1 mode 0 seq 5 cleared"}, {"Command13", "0 mode 5 seq 5"},
-            {"CIngressi", "0 mode 5 seq 5"},          {"Command26", "y1 mode 0 seq 5"},
-            {"Command22", "/1 mode 0 seq 5"},         {"Command15", "R1 mode 0 seq 5"},
+            {"Command17", "M1 mode 0 seq -1"},         {"Command1", "N1 mode 0 seq -1"},
+            {"Command3", "21 mode 0 seq -1"},          {"Command4", "11 mode 0 seq -1"},
+            {"Command5", "E1 mode 0 seq -1"},          {"Command6", "$1 mode 0 seq -1"},
+            {"Command18", "0 mode 6 seq -1 cleared"},  {"Command11", "0 mode 0 seq -1 cleared"},
+            {"Command19", "C1 mode 0 seq -1 cleared"}, {"Command13", "0 mode 5 seq -1"},
+            {"CIngressi", "0 mode 5 seq -1"},          {"Command26", "y1 mode 0 seq -1"},
+            {"Command22", "/1 mode 0 seq -1"},         {"Command15", "R1 mode 0 seq -1"},
             {"Command16", "0 mode 7 seq 0"},          {"Command23", "0 mode 7 seq -1"},
             {"Command24", "0 mode 6 seq 0"},
         };
@@ -68,26 +68,26 @@ private slots:
     void onTwiceKeepsOneSequenceAndPassoEndsItAfterTheByteInProgress()
     {
         ConnectedForm1 c;
-        c.form.Command23->click();  // "ON"
+        use(c.form, "Command23");  // "ON"
         c.tick();                   // asks for the first byte
-        c.form.Command23->click();
+        use(c.form, "Command23");
         c.port->feed("A8192");
         c.tick();  // shows it
         c.tick();  // asks for the next
-        c.form.Command16->click();  // "Passo"
+        use(c.form, "Command16");  // "Passo"
         c.port->feed("B8193");
         c.tick();
         c.tick();
         QCOMPARE(c.port->sent(), std::string("&&"));
         QCOMPARE(c.terminal(), std::string("AH= 2000 DH = 41 : A\r\nAH= 2001 DH = 42 : B\r\n"));
-        QCOMPARE(c.m().ReceiveMode, std::uint8_t(tq::Terminal));
+        QCOMPARE(c.m().Engine.mode(), tq::ReceiveMode::Terminal);
     }
 
     void produciShowsSevenCoursesThenOneACount()
     {
         ConnectedForm1 c;
         c.m().FileParams[0] = 1;  // counting starts on the right
-        c.form.Command14->click();
+        use(c.form, "Command14");
         tq::InpOut& window = *c.form.inpOut();
         QVERIFY(window.isVisible() && !c.form.isEnabled() && c.interval() == 50);
         for (int course = 0; course < 7; ++course) {
@@ -138,32 +138,32 @@ private slots:
     void theOutputTestSendsTheTickedOutputsUntilItCloses()
     {
         ConnectedForm1 c;
-        c.m().ReceiveMode = tq::InputPoll;
+        use(c.form, "Command13");  // polling the inputs
         tq::Form2& window = openOutputTest(c, 3);
         QVERIFY(window.isVisible() && !c.form.isEnabled());
-        QCOMPARE(c.m().ReceiveMode, std::uint8_t(tq::Terminal));
-        QCOMPARE(c.form.Text1->toPlainText(), QStringLiteral("Seleziona uscite"));
+        QCOMPARE(c.m().Engine.mode(), tq::ReceiveMode::Terminal);
+        QCOMPARE(control<QPlainTextEdit>(c.form, "Text1")->toPlainText(), QStringLiteral("Seleziona uscite"));
 
         for (int output : {1, 8, 9, 24})
             window.Check1[output - 1]->click();
-        QCOMPARE(c.m().ReceiveMode, std::uint8_t(tq::OutputTest));
+        QCOMPARE(c.m().Engine.mode(), tq::ReceiveMode::OutputTest);
         QCOMPARE(pattern(c.m()), std::string("\x81\x01\x80"));  // the engine sends them after "!"
 
         window.Command3->click();  // "Uscita"
         QVERIFY(!window.isVisible() && c.form.isEnabled());
         QTRY_VERIFY(c.form.isActiveWindow());
-        QCOMPARE(c.m().ReceiveMode, std::uint8_t(tq::Terminal));
+        QCOMPARE(c.m().Engine.mode(), tq::ReceiveMode::Terminal);
 
         // Reopened: the boxes start cleared, the last pattern stays until a box changes.
         QCOMPARE(&openOutputTest(c, 1), &window);
         for (QCheckBox* box : window.Check1)
             QVERIFY(!box->isChecked());
         QCOMPARE(pattern(c.m()), std::string("\x81\x01\x80"));
-        std::vector<std::uint8_t> modes;
+        std::vector<tq::ReceiveMode> modes;
         for (QCheckBox* box : window.Check1)
-            connect(box, &QCheckBox::toggled, this, [&] { modes.push_back(c.m().ReceiveMode); });
+            connect(box, &QCheckBox::toggled, this, [&] { modes.push_back(c.m().Engine.mode()); });
         window.Command1->click();  // "Tutti ON" with one board
-        QCOMPARE(modes, std::vector<std::uint8_t>(8, tq::OutputTest));
+        QCOMPARE(modes, std::vector<tq::ReceiveMode>(8, tq::ReceiveMode::OutputTest));
         QCOMPARE(pattern(c.m()), std::string("\xFF\0\0", 3));
     }
 };

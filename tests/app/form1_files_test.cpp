@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "app/Form1.h"
+#include "support/control.h"
 #include "support/disk_full.h"
 #include "ui/message_box.h"
 
@@ -79,7 +80,7 @@ class Form1FilesTest : public QObject {
         auto form = std::make_unique<Form1>();
         form->module().CurrentFileName = "Dati di default";
         form->ListInit();
-        form->ParUsb->setEnabled(false);
+        control<QAction>(*form, "ParUsb")->setEnabled(false);
         form->askPath = [answer](bool) { return answer; };
         return form;
     }
@@ -106,14 +107,14 @@ private slots:
         for (const auto& c : cases) {
             auto form = makeForm(c.answer);
             tq::ui::MessageCapture capture;
-            form->aprif->trigger();
-            QCOMPARE(form->Label1->text(), c.label1);
-            QCOMPARE(form->Label5->text(), c.label5);
-            QCOMPARE(form->List1->item(56)->text(), c.line56);
+            use(*form, "aprif");
+            QCOMPARE(control<QLabel>(*form, "Label1")->text(), c.label1);
+            QCOMPARE(control<QLabel>(*form, "Label5")->text(), c.label5);
+            QCOMPARE(control<QListWidget>(*form, "List1")->item(56)->text(), c.line56);
             QCOMPARE(form->module().CurrentFileName, c.fileName);
-            QCOMPARE(form->ParUsb->isEnabled(), c.messages.isEmpty());
+            QCOMPARE(control<QAction>(*form, "ParUsb")->isEnabled(), c.messages.isEmpty());
             if (c.answer == good) {
-                form->salvafile->trigger();
+                use(*form, "salvafile");
                 QCOMPARE(contentOf(good), saved);
             }
             QCOMPARE(shown(capture), c.messages);
@@ -135,9 +136,9 @@ private slots:
         for (const auto& c : cases) {
             auto form = makeForm(c.answer);
             tq::ui::MessageCapture capture;
-            form->salvaas->trigger();
+            use(*form, "salvaas");
             QCOMPARE(shown(capture), QStringList());
-            QCOMPARE(form->Label1->text(), c.label1);
+            QCOMPARE(control<QLabel>(*form, "Label1")->text(), c.label1);
             QCOMPARE(form->module().CurrentFileName, c.fileName);
         }
         QCOMPARE(contentOf(startUp), "122013\r\n" + QByteArray("0\r\n").repeated(54) + QByteArray("\r\n").repeated(12));
@@ -162,7 +163,7 @@ private slots:
             form->module().CurrentFileName = QFile::encodeName(c.target).toStdString();
             form->module().FileMenuTexts[0] = std::string(5000, 'n');  // more than the disk takes
             tq::ui::MessageCapture capture;
-            withDiskFull(1000, [&] { form->salvafile->trigger(); });
+            withDiskFull(1000, [&] { use(*form, "salvafile"); });
             QCOMPARE(shown(capture), c.message);
             QCOMPARE(contentOf(file), old);
         }
@@ -204,9 +205,9 @@ private slots:
         form->module().FileParams[0] = 1;  // changed without a list refresh: the write recomputes the CRC
         tq::TrovaUsb& usb = form->usbCompiler();
         usb.setDriveSource([&roots] { return roots; });
-        form->ParUsb->setEnabled(true);
+        control<QAction>(*form, "ParUsb")->setEnabled(true);
 
-        form->ParUsb->trigger();
+        use(*form, "ParUsb");
         QVERIFY(usb.isVisible() && !form->isEnabled());
         const QString instructions = usb.Text1->toPlainText();
         QCOMPARE(instructions, QStringLiteral(
@@ -236,7 +237,7 @@ private slots:
                  log + QStringLiteral(" ERRORE NELLA SCRITTURA\nForse la chiave usb non contiene la cartella TQ310"));
         QVERIFY(!QFile::exists(target));
         QCOMPARE(usbState(usb), target + QStringLiteral(" Procedi"));
-        QCOMPARE(form->Label5->text(), QStringLiteral("250-32 File"));
+        QCOMPARE(control<QLabel>(*form, "Label5")->text(), QStringLiteral("250-32 File"));
 
         QVERIFY(QDir(key.path()).mkdir(QStringLiteral("tq310")));
         writeFile(target, QByteArray(1000, 'o'));  // replaced without asking
@@ -248,7 +249,7 @@ private slots:
         QVERIFY(!usb.isVisible() && form->isEnabled() && !usb.Timer1->isActive());
 
         // Reopened with the key still in: the drives known before it was found serve again.
-        form->ParUsb->trigger();
+        use(*form, "ParUsb");
         QCOMPARE(usb.Text1->toPlainText(), instructions);
         QCOMPARE(usbState(usb), QStringLiteral(" detecting"));
         usb.Timer1_Timer();

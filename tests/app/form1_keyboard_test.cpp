@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -70,17 +71,18 @@ private slots:
         Form1& f = rig.form;
         QVERIFY(becomesActive(&f));
         // Once round the Tab chain.
-        f.Command17->setFocus(Qt::TabFocusReason);
+        control<QPushButton>(f, "Command17")->setFocus(Qt::TabFocusReason);
         QSet<QWidget*> reached;
-        for (int i = 0; i < 40 && !reached.contains(f.Command17); ++i) {
+        for (int i = 0; i < 40 && !reached.contains(control<QPushButton>(f, "Command17")); ++i) {
             press(Qt::Key_Tab);
             reached << QApplication::focusWidget();
             QVERIFY2(!dialogOpen(f), qPrintable(QApplication::focusWidget()->objectName()));
         }
-        QVERIFY(reached.contains(f.Text1) && reached.contains(f.List1));
+        QListWidget* List1 = control<QListWidget>(f, "List1");
+        QVERIFY(reached.contains(control<QPlainTextEdit>(f, "Text1")) && reached.contains(List1));
         // Qt made the first line current on the way in; that is the focus, not a choice.
-        QCOMPARE(f.List1->currentRow(), 0);
-        QCOMPARE(f.List1->chosenRow(), -1);
+        QCOMPARE(List1->currentRow(), 0);
+        QCOMPARE(control<tq::ui::ChoiceList>(f, "List1")->chosenRow(), -1);
         QVERIFY(!f.editDialog());
     }
 
@@ -90,24 +92,24 @@ private slots:
         rig.connect(0);
         Form1& f = rig.form;
         QVERIFY(becomesActive(&f));
-        f.Command18->setFocus(Qt::TabFocusReason);
+        control<QPushButton>(f, "Command18")->setFocus(Qt::TabFocusReason);
         QTest::keyPress(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
         QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Alt);
-        QCOMPARE(f.menuBar()->activeAction(), f.config->menuAction());
+        QCOMPARE(f.menuBar()->activeAction(), control<QMenu>(f, "config")->menuAction());
         QTest::keyClick(f.menuBar(), Qt::Key_Right);
-        QCOMPARE(f.menuBar()->activeAction(), f.tq310->menuAction());
+        QCOMPARE(f.menuBar()->activeAction(), control<QMenu>(f, "tq310")->menuAction());
         QTest::keyClick(f.menuBar(), Qt::Key_Down);  // opens "TQ310" on its first item
-        QVERIFY(QTest::qWaitFor([&f] { return QApplication::activePopupWidget() == f.tq310; }));
-        QTest::keyClick(f.tq310, Qt::Key_Down);
-        QTest::keyClick(f.tq310, Qt::Key_Return);
+        QVERIFY(QTest::qWaitFor([&f] { return QApplication::activePopupWidget() == control<QMenu>(f, "tq310"); }));
+        QTest::keyClick(control<QMenu>(f, "tq310"), Qt::Key_Down);
+        QTest::keyClick(control<QMenu>(f, "tq310"), Qt::Key_Return);
         QCOMPARE(rig.port->sent(), std::string("H"));  // "Trasferisci parametri da  TQ310 al buffer"
-        QCOMPARE(f.module().ChipToBuffer, std::uint8_t(1));
+        QCOMPARE(f.module().Engine.ChipToBuffer(), std::uint8_t(1));
 
         // F10 opens "File", as on Windows and GNOME, where Alt may belong to the desktop.
-        f.Command18->setFocus(Qt::TabFocusReason);
+        control<QPushButton>(f, "Command18")->setFocus(Qt::TabFocusReason);
         press(Qt::Key_F10);
-        QVERIFY(QTest::qWaitFor([&f] { return QApplication::activePopupWidget() == f.config; }));
-        QTest::keyClick(f.config, Qt::Key_Escape);
+        QVERIFY(QTest::qWaitFor([&f] { return QApplication::activePopupWidget() == control<QMenu>(f, "config"); }));
+        QTest::keyClick(control<QMenu>(f, "config"), Qt::Key_Escape);
     }
 
     void theMainWindowComingBackChoosesNothing()
@@ -116,25 +118,25 @@ private slots:
         const struct { const char* name; std::function<QWidget*(Form1&)> open; std::function<void(Form1&)> close; } openings[] = {
             {"Connetti",
              [](Form1& f) -> QWidget* {
-                 f.disconnetti->trigger();
-                 f.List1->setFocus(Qt::TabFocusReason);
+                 use(f, "disconnetti");
+                 control<QListWidget>(f, "List1")->setFocus(Qt::TabFocusReason);
                  f.ListInit();
-                 f.connetti->trigger();
+                 use(f, "connetti");
                  return f.chooser();
              },
              [](Form1&) {
                  press(Qt::Key_Tab);  // from the list to "Lavore senza nessuna connessione"
                  press(Qt::Key_Space);
              }},
-            {"Programmatore TTL", [](Form1& f) -> QWidget* { f.prog->trigger(); return f.programmerWindow(); },
+            {"Programmatore TTL", [](Form1& f) -> QWidget* { use(f, "prog"); return f.programmerWindow(); },
              [](Form1&) { press(Qt::Key_Escape); }},
-            {"Controllo uscite TQ310", [](Form1& f) -> QWidget* { f.TetUscite->trigger(); return f.form2(); },
+            {"Controllo uscite TQ310", [](Form1& f) -> QWidget* { use(f, "TetUscite"); return f.form2(); },
              [](Form1& f) { QTest::keyClick(f.form2()->Command3, Qt::Key_Space); }},
             {"Parametri da chiave usb",
              [](Form1& f) -> QWidget* {
                  f.usbCompiler().setDriveSource([] { return QStringList{QStringLiteral("/")}; });
-                 f.ParUsb->setEnabled(true);
-                 f.ParUsb->trigger();
+                 control<QAction>(f, "ParUsb")->setEnabled(true);
+                 use(f, "ParUsb");
                  return &f.usbCompiler();
              },
              [](Form1& f) { QTest::keyClick(f.usbCompiler().Command2, Qt::Key_Space); }},
@@ -145,9 +147,9 @@ private slots:
             Form1& f = rig.form;
             QVERIFY(becomesActive(&f));
             // The list has the focus and no current line, as after a rebuild.
-            f.List1->setFocus(Qt::TabFocusReason);
+            control<QListWidget>(f, "List1")->setFocus(Qt::TabFocusReason);
             f.ListInit();
-            QCOMPARE(f.List1->currentRow(), -1);
+            QCOMPARE(control<QListWidget>(f, "List1")->currentRow(), -1);
             QWidget* window = o.open(f);
             QVERIFY2(!f.isEnabled(), o.name);
             QVERIFY2(becomesActive(window), o.name);
@@ -155,10 +157,10 @@ private slots:
             QVERIFY2(QTest::qWaitFor([&] { return f.isEnabled() && f.isActiveWindow(); }), o.name);
             QCoreApplication::processEvents();
             // Whatever has the focus now, and the list once Tab brings it there.
-            for (int i = 0; i < 40 && QApplication::focusWidget() != f.List1; ++i)
+            for (int i = 0; i < 40 && QApplication::focusWidget() != control<QListWidget>(f, "List1"); ++i)
                 press(Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), f.List1);
-            QVERIFY2(!dialogOpen(f) && f.List1->chosenRow() == -1, o.name);
+            QCOMPARE(QApplication::focusWidget(), control<QListWidget>(f, "List1"));
+            QVERIFY2(!dialogOpen(f) && control<tq::ui::ChoiceList>(f, "List1")->chosenRow() == -1, o.name);
         }
     }
 
@@ -168,13 +170,13 @@ private slots:
         rig.connect(0);
         Form1& f = rig.form;
         QVERIFY(becomesActive(&f));
-        f.List1->setFocus(Qt::TabFocusReason);
+        control<QListWidget>(f, "List1")->setFocus(Qt::TabFocusReason);
         for (int i = 0; i < 3; ++i) {
             f.ListInit();
             QCoreApplication::processEvents();
         }
         QVERIFY(!f.editDialog());
-        QCOMPARE(f.List1->chosenRow(), -1);
+        QCOMPARE(control<tq::ui::ChoiceList>(f, "List1")->chosenRow(), -1);
     }
 
     void theKeysChooseTheLineTheyMoveTo()
@@ -196,16 +198,16 @@ private slots:
             rig.connect(0);
             Form1& f = rig.form;
             QVERIFY(becomesActive(&f));
-            f.List1->setFocus(Qt::TabFocusReason);
+            control<QListWidget>(f, "List1")->setFocus(Qt::TabFocusReason);
             if (c.from >= 0)
-                f.List1->setCurrentRow(c.from);
-            QVERIFY(f.List1->currentRow() == std::max(c.from, 0));
-            QTest::keyClick(f.List1, c.key);
-            const int to = c.to == -2 ? f.List1->currentRow() : c.to;
+                control<QListWidget>(f, "List1")->setCurrentRow(c.from);
+            QVERIFY(control<QListWidget>(f, "List1")->currentRow() == std::max(c.from, 0));
+            QTest::keyClick(control<QListWidget>(f, "List1"), c.key);
+            const int to = c.to == -2 ? control<QListWidget>(f, "List1")->currentRow() : c.to;
             if (c.to == -2)
                 QVERIFY2(to > 11, c.name);
-            QVERIFY2(dialogOpen(f) && f.List1->chosenRow() == to, c.name);
-            QCOMPARE(f.editDialog()->windowTitle(), f.List1->item(to)->text());
+            QVERIFY2(dialogOpen(f) && control<tq::ui::ChoiceList>(f, "List1")->chosenRow() == to, c.name);
+            QCOMPARE(f.editDialog()->windowTitle(), control<QListWidget>(f, "List1")->item(to)->text());
         }
     }
 
@@ -217,9 +219,9 @@ private slots:
         QVERIFY(becomesActive(&f));
         f.module().FileParams[3] = 1;  // one board: outputs 0 to 8
         f.ListInit();
-        f.List1->setFocus(Qt::TabFocusReason);
-        f.List1->setCurrentRow(9);
-        QTest::keyClick(f.List1, Qt::Key_Down);
+        control<QListWidget>(f, "List1")->setFocus(Qt::TabFocusReason);
+        control<QListWidget>(f, "List1")->setCurrentRow(9);
+        QTest::keyClick(control<QListWidget>(f, "List1"), Qt::Key_Down);
         tq::Dialog* d = f.editDialog();
         QVERIFY(becomesActive(d));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d->Combo1));  // the number, ready for the arrows
@@ -227,13 +229,13 @@ private slots:
         press(Qt::Key_Return);
         QCOMPARE(f.module().FileParams[10], std::uint8_t(1));
         QVERIFY(!d->isVisible() && becomesActive(&f));
-        QCOMPARE(QApplication::focusWidget(), f.List1);
+        QCOMPARE(QApplication::focusWidget(), control<QListWidget>(f, "List1"));
         press(Qt::Key_Down);
         QVERIFY(becomesActive(d));
-        QCOMPARE(d->windowTitle(), f.List1->item(11)->text());
+        QCOMPARE(d->windowTitle(), control<QListWidget>(f, "List1")->item(11)->text());
         press(Qt::Key_Escape);
         QVERIFY(!d->isVisible() && becomesActive(&f));
-        QCOMPARE(QApplication::focusWidget(), f.List1);
+        QCOMPARE(QApplication::focusWidget(), control<QListWidget>(f, "List1"));
     }
 
     // The trace window leaves the main window usable; Escape closes it like its close box.
@@ -243,7 +245,7 @@ private slots:
         rig.connect(0);
         Form1& f = rig.form;
         QVERIFY(becomesActive(&f));
-        f.RegLinea->trigger();
+        use(f, "RegLinea");
         tq::LineTraceWindow* trace = f.lineTraceWindow();
         QVERIFY(becomesActive(trace));
         QVERIFY(f.isEnabled());
@@ -257,12 +259,12 @@ private slots:
         rig.connect(0);
         Form1& f = rig.form;
         QVERIFY(becomesActive(&f));
-        f.List1->setCurrentRow(20);
+        control<QListWidget>(f, "List1")->setCurrentRow(20);
         QTest::keyClick(f.editDialog(), Qt::Key_Escape);
         QVERIFY(!dialogOpen(f));
-        QTest::keyClick(f.List1, Qt::Key_Return);
+        QTest::keyClick(control<QListWidget>(f, "List1"), Qt::Key_Return);
         QVERIFY(dialogOpen(f));
-        QCOMPARE(f.editDialog()->windowTitle(), f.List1->item(20)->text());
+        QCOMPARE(f.editDialog()->windowTitle(), control<QListWidget>(f, "List1")->item(20)->text());
     }
 
     void theChooserConnectsTheEntryEnterIsPressedOn()
@@ -325,16 +327,16 @@ private slots:
         rig.connect(0);
         QVERIFY(boxOwned);
         rig.failOpen = false;
-        f.connetti->trigger();
+        use(f, "connetti");
         rig.connect(0);
 
         f.usbCompiler().setDriveSource([] { return QStringList{QStringLiteral("/")}; });
-        f.ParUsb->setEnabled(true);
+        control<QAction>(f, "ParUsb")->setEnabled(true);
         const struct { QAction* item; QPushButton* button; std::function<QWidget*()> window; } openings[] = {
-            {f.prog, nullptr, [&f] { return static_cast<QWidget*>(f.programmerWindow()); }},
-            {f.TetUscite, nullptr, [&f] { return static_cast<QWidget*>(f.form2()); }},
-            {f.ParUsb, nullptr, [&f] { return static_cast<QWidget*>(&f.usbCompiler()); }},
-            {nullptr, f.Command14, [&f] { return static_cast<QWidget*>(f.inpOut()); }},
+            {control<QAction>(f, "prog"), nullptr, [&f] { return static_cast<QWidget*>(f.programmerWindow()); }},
+            {control<QAction>(f, "TetUscite"), nullptr, [&f] { return static_cast<QWidget*>(f.form2()); }},
+            {control<QAction>(f, "ParUsb"), nullptr, [&f] { return static_cast<QWidget*>(&f.usbCompiler()); }},
+            {nullptr, control<QPushButton>(f, "Command14"), [&f] { return static_cast<QWidget*>(f.inpOut()); }},
         };
         for (int round = 0; round < 2; ++round) {  // the first opening and a later one
             for (const auto& o : openings) {
@@ -347,8 +349,8 @@ private slots:
         }
 
         // The edit dialog keeps its own rule: above every window, usable while the main one is not.
-        f.List1->setCurrentRow(5);
-        f.prog->trigger();
+        control<QListWidget>(f, "List1")->setCurrentRow(5);
+        use(f, "prog");
         QVERIFY(f.editDialog()->isVisible() && f.editDialog()->isEnabled() &&
                 (f.editDialog()->windowFlags() & Qt::WindowStaysOnTopHint));
     }

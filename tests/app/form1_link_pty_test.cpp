@@ -18,6 +18,7 @@
 
 #include "app/Form1.h"
 #include "ui/message_box.h"
+#include "support/control.h"
 
 class Form1LinkPtyTest : public QObject {
     Q_OBJECT
@@ -38,7 +39,7 @@ private slots:
         QCOMPARE(found.size(), 1);
         form.chooser()->List1_Click(found[0]);
         QVERIFY(form.isConnected());
-        form.Timer1->stop();  // the test takes the bytes itself
+        control<QTimer>(form, "Timer1")->stop();  // the test takes the bytes itself
 
         std::string all(256, '\0'), got(256, '\0');
         std::iota(all.begin(), all.end(), '\0');
@@ -55,16 +56,17 @@ private slots:
 
         // The adapter is pulled: one message, and the file name, the list and the terminal stay.
         form.module().CurrentFileName = "prova.ini";
-        const QString line0 = form.List1->item(0)->text();
+        const QString line0 = control<QListWidget>(form, "List1")->item(0)->text();
         form.terminal().set("in corso");
         ::close(peer);
         QTRY_VERIFY(!form.isConnected());
         QCoreApplication::processEvents();  // a second report would have been queued by now
         QCOMPARE(messages.messages.size(), std::size_t(1));
         QVERIFY(messages.messages[0].text.starts_with(" Connessione persa con la porta Com."));
-        QVERIFY(!form.Timer1->isActive() && !form.Command17->isEnabled() && form.connetti->isEnabled());
+        QVERIFY(!control<QTimer>(form, "Timer1")->isActive() && !control<QPushButton>(form, "Command17")->isEnabled()
+                && control<QAction>(form, "connetti")->isEnabled());
         QCOMPARE(form.module().CurrentFileName, std::string("prova.ini"));
-        QCOMPARE(form.List1->item(0)->text(), line0);
+        QCOMPARE(control<QListWidget>(form, "List1")->item(0)->text(), line0);
         QCOMPARE(form.terminal().text(), std::string("in corso"));
     }
 
@@ -83,24 +85,25 @@ private slots:
         form.Form_Load();
         qunsetenv("TQ310_PORT_ALIASES");
         form.chooser()->List1_Click(form.chooser()->List1->findItems(QStringLiteral("banco-prova"), Qt::MatchContains)[0]);
-        QVERIFY(form.isConnected() && form.Timer1->isActive());
+        QVERIFY(form.isConnected() && control<QTimer>(form, "Timer1")->isActive());
 
         QTRY_VERIFY(form.receiveClock().asleep());
-        QVERIFY(!form.Timer1->isActive());
+        QVERIFY(!control<QTimer>(form, "Timer1")->isActive());
         for (const char* said : {"Pronto\r\n", "Menu 3\r\n"}) {
             QCOMPARE(::write(peer, said, std::strlen(said)), ssize_t(std::strlen(said)));
-            QTRY_VERIFY(form.Text1->toPlainText().trimmed().endsWith(QString::fromLatin1(said).trimmed()));
+            const QString shown = QString::fromLatin1(said).trimmed();
+            QTRY_VERIFY(control<QPlainTextEdit>(form, "Text1")->toPlainText().trimmed().endsWith(shown));
             QTRY_VERIFY(form.receiveClock().asleep());
         }
         QCOMPARE(form.terminal().text(), std::string("Pronto\r\nMenu 3\r\n"));
 
-        form.daltq310->trigger();
+        use(form, "daltq310");
         QVERIFY(!form.receiveClock().asleep());
-        QCOMPARE(form.Timer1->interval(), 200);
+        QCOMPARE(control<QTimer>(form, "Timer1")->interval(), 200);
         // No answer: the engine says so at every tick, and never sleeps in the read-back.
         QTRY_COMPARE(form.terminal().text(), form.module().NoAnswerText);
-        QVERIFY(!form.receiveClock().asleep() && form.Timer1->isActive());
-        form.disconnetti->trigger();
+        QVERIFY(!form.receiveClock().asleep() && control<QTimer>(form, "Timer1")->isActive());
+        use(form, "disconnetti");
         QVERIFY(messages.messages.empty());
         ::close(peer);
     }

@@ -15,6 +15,7 @@
 
 #include "app/Form1.h"
 #include "ui/message_box.h"
+#include "support/control.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ Outcome start(const QString& aliases, Start how)
     tq::Form1 form;
     how(form);
     qunsetenv("TQ310_PORT_ALIASES");
-    Outcome o{form.isConnected(), form.module().PortNumber, form.Label8->text(), form.isVisible(),
+    Outcome o{form.isConnected(), form.module().PortNumber, control<QLabel>(form, "Label8")->text(), form.isVisible(),
               form.chooser()->isVisible(), {}};
     for (const tq::ui::ShownMessage& m : messages.messages)
         o.messages.push_back(m.text);

@@ -64,17 +64,17 @@ void checkState(Form1& f, bool connected)
 {
     QVERIFY(f.isVisible() && f.isEnabled() && !f.chooser()->isVisible());
     QCOMPARE(f.isConnected(), connected);
-    QCOMPARE(f.Timer1->isActive(), connected);
-    for (QPushButton* b : {f.Command17, f.Command3, f.Command4, f.Command5, f.Command6, f.Command11, f.Command19,
-                           f.Command13, f.Command14, f.Command16, f.Command18, f.Command23, f.Command24, f.Command1,
-                           f.Command26, f.Command22, f.Command15})
-        QVERIFY2(b->isEnabled() == connected, qPrintable(b->objectName()));
-    for (QAction* a : {f.tq310->menuAction(), f.accessori->menuAction(), f.disconnetti})
-        QVERIFY2(a->isEnabled() == connected, qPrintable(a->text()));
-    QVERIFY(f.config->menuAction()->isEnabled() && f.connessione->menuAction()->isEnabled());
-    QCOMPARE(f.connetti->isEnabled(), !connected);
+    QCOMPARE(control<QTimer>(f, "Timer1")->isActive(), connected);
+    for (const char* b : {"Command17", "Command3", "Command4", "Command5", "Command6", "Command11", "Command19",
+                          "Command13", "Command14", "Command16", "Command18", "Command23", "Command24", "Command1",
+                          "Command26", "Command22", "Command15"})
+        QVERIFY2(control<QPushButton>(f, b)->isEnabled() == connected, b);
+    for (const char* a : {"tq310Action", "accessoriAction", "disconnetti"})
+        QVERIFY2(control<QAction>(f, a)->isEnabled() == connected, a);
+    QVERIFY(control<QAction>(f, "configAction")->isEnabled() && control<QAction>(f, "connessioneAction")->isEnabled());
+    QCOMPARE(control<QAction>(f, "connetti")->isEnabled(), !connected);
     if (!connected)
-        QCOMPARE(f.Label8->text(), QStringLiteral(" Nessuna connessione "));
+        QCOMPARE(control<QLabel>(f, "Label8")->text(), QStringLiteral(" Nessuna connessione "));
 }
 
 }  // namespace
@@ -86,45 +86,47 @@ private slots:
     {
         Rig rig({"Porta seriale (COM12)", "USB Serial Port (COM3)"});
         Form1& f = rig.form;
-        QVERIFY(!f.isVisible() && !f.isEnabled() && !f.Timer1->isActive() && !f.ParUsb->isEnabled()
-                && f.chooser()->isVisible());
-        for (QPushButton* b : {f.Command3, f.Command4, f.Command6})  // picture buttons
+        QVERIFY(!f.isVisible() && !f.isEnabled() && !control<QTimer>(f, "Timer1")->isActive()
+                && !control<QAction>(f, "ParUsb")->isEnabled() && f.chooser()->isVisible());
+        for (const char* name : {"Command3", "Command4", "Command6"}) {  // picture buttons
+            const QPushButton* b = control<QPushButton>(f, name);
             QVERIFY(b->text().isEmpty() && !b->icon().isNull() && !b->accessibleName().isEmpty());
+        }
 
         rig.choose(0);
         checkState(f, true);
         // Only the first line counts: "/dev/ttyUSB0" below it would make it 120.
-        QCOMPARE(f.Label8->text(), QStringLiteral("Connesso a Com.12 ,9600,N,8,1"));
+        QCOMPARE(control<QLabel>(f, "Label8")->text(), QStringLiteral("Connesso a Com.12 ,9600,N,8,1"));
         QCOMPARE(rig.port->portNumber, 12);
-        tq::startInputPolling(f.link());
+        use(f, "Command13");  // polling the inputs
 
-        f.ParUsb->setEnabled(true);  // as after a read-back
+        control<QAction>(f, "ParUsb")->setEnabled(true);  // as after a read-back
         f.module().CurrentFileName = "macchina.ini";
-        f.disconnetti->trigger();
+        use(f, "disconnetti");
         checkState(f, false);
-        QVERIFY(f.ParUsb->isEnabled());
+        QVERIFY(control<QAction>(f, "ParUsb")->isEnabled());
         QCOMPARE(f.module().CurrentFileName, std::string("Dati di default"));
-        f.connetti->trigger();
+        use(f, "connetti");
         QVERIFY(!f.isEnabled() && f.chooser()->isVisible());
         QTest::mouseClick(f.chooser()->Command2, Qt::LeftButton);
         checkState(f, false);
 
         // The list is the one built at start-up, and input polling resumes on the new port.
         rig.entries.clear();
-        f.connetti->trigger();
+        use(f, "connetti");
         QCOMPARE(f.chooser()->List1->count(), 2);
         rig.choose(1);
         QCOMPARE(rig.port->portNumber, 3);
         f.Timer1_Timer();  // a reply tick: nothing came
         f.Timer1_Timer();
         QCOMPARE(rig.port->sent(), std::string("K"));
-        QCOMPARE(f.Timer1->interval(), 60);
+        QCOMPARE(control<QTimer>(f, "Timer1")->interval(), 60);
         QVERIFY(rig.messages.messages.empty());
 
-        f.Timer1->stop();
+        control<QTimer>(f, "Timer1")->stop();
         f.terminal().append("fine");  // any handler's change shows once the loop goes idle
         emit QAbstractEventDispatcher::instance()->aboutToBlock();
-        QVERIFY(f.Text1->toPlainText().endsWith("fine"));
+        QVERIFY(control<QPlainTextEdit>(f, "Text1")->toPlainText().endsWith("fine"));
     }
 
     void refusedEntriesAndAPortThatDoesNotOpenLeaveTheToolUnconnected()
@@ -140,7 +142,7 @@ private slots:
         QCOMPARE(rig.port, nullptr);  // nothing opened without a number
 
         rig.failOpen = true;
-        f.connetti->trigger();
+        use(f, "connetti");
         rig.choose(0);
         checkState(f, false);
         QCOMPARE(f.module().PortNumber, 0);
@@ -167,8 +169,9 @@ private slots:
         Form1& f = rig.form;
         const QString caption = QStringLiteral("Test per TQ310  Vers. 12.13B  By Kelvora");
         const auto state = [&f] {
-            return f.Label8->text() + QLatin1Char('|') + f.windowTitle() + QLatin1Char('|') +
-                   (f.LabelSim->isVisibleTo(&f) ? f.LabelSim->text() : QString());
+            const QLabel* LabelSim = control<QLabel>(f, "LabelSim");
+            return control<QLabel>(f, "Label8")->text() + QLatin1Char('|') + f.windowTitle() + QLatin1Char('|') +
+                   (LabelSim->isVisibleTo(&f) ? LabelSim->text() : QString());
         };
         // The entry chosen, and how the window reads after it.
         const struct { int entry; QString state; } steps[] = {
@@ -180,10 +183,10 @@ private slots:
         };
         for (const auto& step : steps) {
             if (step.entry < 0) {
-                f.disconnetti->trigger();
+                use(f, "disconnetti");
             } else {
                 if (!f.chooser()->isVisible())
-                    f.connetti->trigger();
+                    use(f, "connetti");
                 rig.connect(step.entry);
             }
             QCOMPARE(state(), step.state);
@@ -198,13 +201,15 @@ private slots:
             Rig rig({});
             Form1& f = rig.form;
             QTest::mouseClick(f.chooser()->Command2, Qt::LeftButton);
-            f.prog->trigger();
+            use(f, "prog");
             QVERIFY(f.programmerWindow()->isVisible() && !f.isEnabled());
             f.programmerWindow()->close();
 
             // Closing either window closes the other windows, the chooser last.
-            QWidget& form2 = f.outputTestWindow();
-            f.List1->setCurrentRow(0);  // opens the edit dialog
+            use(f, "TetUscite");
+            QWidget& form2 = *f.form2();
+            form2.close();
+            control<QListWidget>(f, "List1")->setCurrentRow(0);  // opens the edit dialog
             QWidget& dialog = *f.editDialog();
             for (QWidget* other : {&form2, &dialog, static_cast<QWidget*>(f.chooser())})
                 other->show();
@@ -227,7 +232,7 @@ private slots:
             QVERIFY(item->text().startsWith(QStringLiteral("Controllore simulato")));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
             QVERIFY(form.port());
-            form.Timer1->stop();  // the test takes the answers itself, before a tick can
+            control<QTimer>(form, "Timer1")->stop();  // the test takes the answers itself, before a tick can
         };
         chooseSimulator();
 
@@ -240,9 +245,9 @@ private slots:
         form.port()->write("W");
         form.port()->write("Vorela\r");
 
-        form.disconnetti->trigger();
+        use(form, "disconnetti");
         QVERIFY(!form.port());
-        form.connetti->trigger();
+        use(form, "connetti");
         chooseSimulator();
 
         form.port()->write("z");
@@ -259,37 +264,42 @@ private slots:
     void theReceiveTimerSleepsAtRestAndWakesForWork()
     {
         using Use = std::function<void(tq::test::ConnectedForm1&)>;
-        const auto control = [](const char* name) { return Use([name](tq::test::ConnectedForm1& c) { c.use(name); }); };
+        const auto item = [](const char* name) { return Use([name](tq::test::ConnectedForm1& c) { use(c.form, name); }); };
         const Use none = [](tq::test::ConnectedForm1&) {};
         // The output test window open (the engine in terminal mode), one board of outputs.
         const Use outputTestOpen = [](tq::test::ConnectedForm1& c) {
             c.m().FileParams[3] = 1;
             c.form.ListInit();
-            c.form.TetUscite->trigger();
+            use(c.form, "TetUscite");
         };
         const struct { const char* what; Use prepare; Use use; bool wakes; } cases[] = {
             {"bytes from the controller", none, [](tq::test::ConnectedForm1& c) { c.port->feed("Pronto"); }, true},
-            {"daltq310", none, control("daltq310"), true},
-            {"ChipBuffer", none, control("ChipBuffer"), true},
-            {"VMenu", none, control("VMenu"), true},
-            {"LPFU", none, control("LPFU"), true},
-            {"CIngressi", none, control("CIngressi"), true},
-            {"Command13", none, control("Command13"), true},
-            {"Command14", none, control("Command14"), true},
-            {"Command16", none, control("Command16"), true},
-            {"Command23", none, control("Command23"), true},
-            {"CONTEGGIO", [](tq::test::ConnectedForm1& c) { c.form.simulationWindow(); },
+            {"daltq310", none, item("daltq310"), true},
+            {"ChipBuffer", none, item("ChipBuffer"), true},
+            {"VMenu", none, item("VMenu"), true},
+            {"LPFU", none, item("LPFU"), true},
+            {"CIngressi", none, item("CIngressi"), true},
+            {"Command13", none, item("Command13"), true},
+            {"Command14", none, item("Command14"), true},
+            {"Command16", none, item("Command16"), true},
+            {"Command23", none, item("Command23"), true},
+            {"CONTEGGIO",
+             [](tq::test::ConnectedForm1& c) {
+                 use(c.form, "Command14");  // "Produci" opens the simulation window
+                 c.form.inpOut()->close();
+                 use(c.form, "Command17");  // and a key ends the simulation
+             },
              [](tq::test::ConnectedForm1& c) { c.form.inpOut()->Command1->click(); }, true},
             {"an output ticked", outputTestOpen, [](tq::test::ConnectedForm1& c) { c.form.form2()->Check1[0]->click(); },
              true},
-            {"Command17", none, control("Command17"), false},
-            {"Command5", none, control("Command5"), false},
-            {"Command18", none, control("Command18"), false},
-            {"Command11", none, control("Command11"), false},
-            {"Command19", none, control("Command19"), false},
-            {"Command26", none, control("Command26"), false},
-            {"Command24", none, control("Command24"), false},
-            {"RipIni", none, control("RipIni"), false},
+            {"Command17", none, item("Command17"), false},
+            {"Command5", none, item("Command5"), false},
+            {"Command18", none, item("Command18"), false},
+            {"Command11", none, item("Command11"), false},
+            {"Command19", none, item("Command19"), false},
+            {"Command26", none, item("Command26"), false},
+            {"Command24", none, item("Command24"), false},
+            {"RipIni", none, item("RipIni"), false},
         };
         for (const auto& k : cases) {
             tq::test::ConnectedForm1 c;
@@ -298,7 +308,7 @@ private slots:
             tq::ReceiveClock& clock = c.form.receiveClock();
             clock.start();
             clock.timeout();  // Timer1 fires: nothing waits, nothing to do
-            QVERIFY2(clock.asleep() && !c.form.Timer1->isActive() && !clock.nextTick(), k.what);
+            QVERIFY2(clock.asleep() && !control<QTimer>(c.form, "Timer1")->isActive() && !clock.nextTick(), k.what);
             k.use(c);
             QVERIFY2(clock.asleep() == !k.wakes && bool(clock.nextTick()) == k.wakes, k.what);
             clock.stop();
@@ -307,10 +317,11 @@ private slots:
         tq::test::ConnectedForm1 c;
         c.form.receiveClock().start();
         c.form.receiveClock().timeout();
-        QVERIFY(!c.form.receiveClock().asleep() && c.form.Timer1->isActive());
+        QVERIFY(!c.form.receiveClock().asleep() && control<QTimer>(c.form, "Timer1")->isActive());
         c.form.receiveClock().stop();
     }
 };
 
 QTEST_MAIN(Form1LinkTest)
 #include "form1_link_test.moc"
+

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Form1.h"
+#include "support/control.h"
 #include "support/scripted_port.h"
 #include "ui/choice_list.h"
 
@@ -46,7 +47,7 @@ struct Form1Rig {
     {
         QListWidget* list = form.chooser()->List1;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(entry)).center());
-        form.Timer1->stop();
+        control<QTimer>(form, "Timer1")->stop();
     }
 
     std::vector<PortEntry> entries;

@@ -18,13 +18,13 @@ namespace {
 
 QScrollBar* bar(Form1& f)
 {
-    return f.Text1->verticalScrollBar();
+    return control<QPlainTextEdit>(f, "Text1")->verticalScrollBar();
 }
 
 // The first line the reader sees.
 QString topLine(Form1& f)
 {
-    return f.Text1->cursorForPosition(QPoint(1, 1)).block().text();
+    return control<QPlainTextEdit>(f, "Text1")->cursorForPosition(QPoint(1, 1)).block().text();
 }
 
 // A second of input polling at 60 ms: a "K" cycle of two ticks every 120 ms, the controller
@@ -32,7 +32,7 @@ QString topLine(Form1& f)
 void pollForASecond(Form1Rig& rig, char inputs)
 {
     for (int tick = 0; tick < 1000 / 60; ++tick) {
-        const bool asks = rig.form.module().PhaseToggle == -1;
+        const bool asks = rig.form.module().Engine.PhaseToggle() == -1;
         rig.form.Timer1_Timer();
         if (asks)
             rig.port->feed(std::string(1, inputs));
@@ -51,7 +51,7 @@ private slots:
         Form1& f = rig.form;
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         f.terminal().set(std::string(40, '-'));  // a text of another kind before
-        f.CIngressi->trigger();
+        use(f, "CIngressi");
         pollForASecond(rig, 0x05);
         QVERIFY2(bar(f)->maximum() > 0, "the input status fits: the window is larger than the tool's own size");
         QCOMPARE(bar(f)->value(), bar(f)->minimum());
@@ -66,7 +66,8 @@ private slots:
         pollForASecond(rig, 0x01);
         QCOMPARE(bar(f)->value(), place);
         QCOMPARE(topLine(f), line);
-        QVERIFY(f.Text1->toPlainText().contains(QStringLiteral("Mor.14(reset macchina)     = [OFF]")));
+        const QString text = control<QPlainTextEdit>(f, "Text1")->toPlainText();
+        QVERIFY(text.contains(QStringLiteral("Mor.14(reset macchina)     = [OFF]")));
     }
 
     void aTextOfAnotherKindStartsAtItsFirstLine()
@@ -83,10 +84,10 @@ private slots:
             rig.connect(0);
             Form1& f = rig.form;
             QVERIFY(QTest::qWaitForWindowExposed(&f));
-            f.CIngressi->trigger();
+            use(f, "CIngressi");
             pollForASecond(rig, 0x7F);
             bar(f)->setValue(bar(f)->maximum());  // the reader had scrolled to the last input
-            f.findChild<QAction*>(QLatin1String(c.item))->trigger();
+            control<QAction>(f, c.item)->trigger();
             rig.port->feed(c.answer);
             f.Timer1_Timer();
             QVERIFY2(bar(f)->maximum() > 0, c.item);
@@ -109,7 +110,7 @@ private slots:
             rig.port->feed(text);
             f.Timer1_Timer();
         };
-        f.Command18->click();  // "Cancella testo": the terminal takes free text
+        use(f, "Command18");  // "Cancella testo": the terminal takes free text
         while (bar(f)->maximum() < 20)
             arrive(5);
         QCOMPARE(bar(f)->value(), bar(f)->maximum());
@@ -122,11 +123,12 @@ private slots:
         QCOMPARE(bar(f)->value(), place);
         QCOMPARE(topLine(f), shown);
 
-        QTest::keyClick(f.Text1, Qt::Key_End, Qt::ControlModifier);  // back at the end: followed again
+        QPlainTextEdit* Text1 = control<QPlainTextEdit>(f, "Text1");
+        QTest::keyClick(Text1, Qt::Key_End, Qt::ControlModifier);  // back at the end: followed again
         QCOMPARE(bar(f)->value(), bar(f)->maximum());
         arrive(5);
         QCOMPARE(bar(f)->value(), bar(f)->maximum());
-        QCOMPARE(f.Text1->document()->lastBlock().previous().text(), QStringLiteral("riga %1").arg(line - 1));
+        QCOMPARE(Text1->document()->lastBlock().previous().text(), QStringLiteral("riga %1").arg(line - 1));
     }
 };
 

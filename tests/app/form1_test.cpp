@@ -74,21 +74,21 @@ private slots:
     void listIsFixedPitchWithItsTooltip()
     {
         Form1 form;
-        QVERIFY(tq::ui::isFixedPitch(form.List1->font()));
-        QCOMPARE(form.List1->toolTip(),
+        QVERIFY(tq::ui::isFixedPitch(control<QListWidget>(form, "List1")->font()));
+        QCOMPARE(control<QListWidget>(form, "List1")->toolTip(),
                  QStringLiteral("I parametri di sinistra sono riferiti al file mentra quelli di destra provengono dal chip"));
-        QCOMPARE(form.findChild<QLabel*>("Label1")->text(), QStringLiteral("Default "));
+        QCOMPARE(control<QLabel>(form, "Label1")->text(), QStringLiteral("Default "));
     }
 
     void crcGroupHasItsCaptionAndTooltip()
     {
         Form1 form;
-        auto* group = form.findChild<QGroupBox*>("Label6");
+        auto* group = control<QGroupBox>(form, "Label6");
         QVERIFY(group);
         QCOMPARE(group->title(), QStringLiteral("CRC parametri"));
         QCOMPARE(group->toolTip(), QStringLiteral(" modulo CRC CCIT  G(x) = x16 + x12 + x5 + 1.per controllo errori "));
-        QVERIFY(group->isAncestorOf(form.findChild<QLabel*>("Label4")));
-        QVERIFY(group->isAncestorOf(form.findChild<QLabel*>("Label5")));
+        QVERIFY(group->isAncestorOf(control<QLabel>(form, "Label4")));
+        QVERIFY(group->isAncestorOf(control<QLabel>(form, "Label5")));
     }
 
     void listInitRendersTheSharedState()
@@ -99,13 +99,14 @@ private slots:
         form.module().ChipParams[0] = 200;
         form.module().FileMenuTexts[0] = "\xE8 pi\xF9";  // Latin-1 letters stay single bytes
         form.ListInit();
-        QCOMPARE(form.List1->count(), 66);
-        QCOMPARE(form.List1->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [200]"));
-        QCOMPARE(form.List1->item(54)->text(), QStringLiteral("======== VOCI MENU ==========="));
-        QCOMPARE(form.List1->item(55)->text(), QString::fromUtf8("seleziona      | è più"));
-        QCOMPARE(form.Label1->text(), QStringLiteral(" File = Dati di default"));
-        QCOMPARE(form.Label5->text(), QStringLiteral("250-32 File"));
-        QCOMPARE(form.List1->currentRow(), -1);
+        const QListWidget* List1 = control<QListWidget>(form, "List1");
+        QCOMPARE(List1->count(), 66);
+        QCOMPARE(List1->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [200]"));
+        QCOMPARE(List1->item(54)->text(), QStringLiteral("======== VOCI MENU ==========="));
+        QCOMPARE(List1->item(55)->text(), QString::fromUtf8("seleziona      | è più"));
+        QCOMPARE(control<QLabel>(form, "Label1")->text(), QStringLiteral(" File = Dati di default"));
+        QCOMPARE(control<QLabel>(form, "Label5")->text(), QStringLiteral("250-32 File"));
+        QCOMPARE(List1->currentRow(), -1);
     }
 
     void fileCaptionShowsAPathAsTheSystemNamesIt()
@@ -114,7 +115,7 @@ private slots:
             Form1 form;
             form.module().CurrentFileName = QFile::encodeName(QString::fromUtf8(path)).toStdString();
             form.ListInit();
-            QCOMPARE(form.Label1->text(), QStringLiteral(" File = ") + QString::fromUtf8(path));
+            QCOMPARE(control<QLabel>(form, "Label1")->text(), QStringLiteral(" File = ") + QString::fromUtf8(path));
         }
     }
 
@@ -131,7 +132,7 @@ private slots:
         QCOMPARE(headingInSight(page), QStringLiteral("Manuale d'uso di Test per TQ310"));
         QVERIFY(picturesShown(page) > 0);
         help->close();
-        c.use("manuale");
+        use(c.form, "manuale");
         QVERIFY(help->isVisible());
 
         const struct {
@@ -139,13 +140,14 @@ private slots:
             std::function<void()> open;
             const char* heading;
         } cases[] = {
-            {"prog1", [&] { c.use("prog"); }, "Il programmatore"},
-            {"TrovaUsb", [&] { c.form.enableParUsb(); c.use("ParUsb"); }, "La chiave USB"},
-            {"InpOut", [&] { c.use("Command14"); }, "Simulazione della produzione"},
-            {"Form2", [&] { c.use("TetUscite"); }, "Prova delle uscite"},
-            {"LineTraceWindow", [&] { c.use("RegLinea"); }, "Il registro della linea"},
-            {"Dialog", [&] { c.form.findChild<QListWidget*>("List1")->setCurrentRow(4); }, "La finestra di modifica"},
-            {"cerca", [&] { c.use("disconnetti"); c.use("connetti"); }, "La scelta della porta"},
+            {"prog1", [&] { use(c.form, "prog"); }, "Il programmatore"},
+            {"TrovaUsb", [&] { control<QAction>(c.form, "ParUsb")->setEnabled(true); use(c.form, "ParUsb"); },
+             "La chiave USB"},
+            {"InpOut", [&] { use(c.form, "Command14"); }, "Simulazione della produzione"},
+            {"Form2", [&] { use(c.form, "TetUscite"); }, "Prova delle uscite"},
+            {"LineTraceWindow", [&] { use(c.form, "RegLinea"); }, "Il registro della linea"},
+            {"Dialog", [&] { control<QListWidget>(c.form, "List1")->setCurrentRow(4); }, "La finestra di modifica"},
+            {"cerca", [&] { use(c.form, "disconnetti"); use(c.form, "connetti"); }, "La scelta della porta"},
         };
         for (const auto& k : cases) {
             k.open();
@@ -163,7 +165,7 @@ private slots:
     void aboutBoxShowsTheVersionAndTheLicences()
     {
         Form1 form;
-        form.findChild<QAction*>("informazioni")->trigger();
+        use(form, "informazioni");
         QWidget* about = shownWindow("AboutBox");
         QVERIFY(about);
         QVERIFY(about->findChild<QLabel*>("Version")->text().contains(QCoreApplication::applicationVersion()));

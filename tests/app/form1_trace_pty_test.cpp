@@ -1,7 +1,9 @@
 // The line trace on the main window, end to end: a read-back from a tq310-sim process over a real
 // pseudo-terminal, read in "Registro della linea" and saved with "Salva registro"; then a second
 // tq310-sim, which holds the factory set-up, replays the saved trace, and the same read-back
-// through it shows the device column and the device CRC the first one showed.
+// through it shows the device column and the device CRC the first one showed. Over a network
+// line (tq310-sim --listen), the same read-back and trace, and the simulator stopped is one
+// lost line.
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
@@ -15,47 +17,30 @@
 #include "sim/eeprom_file.h"
 #include "sim/param_image.h"
 #include "support/file_bytes.h"
-#include "support/simulator_process.h"
+#include "support/simulated_form1.h"
 #include "trace/trace_table.h"
+#include "ui/message_box.h"
 
 namespace {
 
-// The main window connected through the chooser to the pseudo-terminal of one tq310-sim, as a
-// user picks it; Timer1 stopped, the test ticks once the awaited bytes are waiting.
-struct Tool {
-    tq::test::SimulatorProcess sim;
-    tq::Form1 form;
+// The main window on the pseudo-terminal of one tq310-sim (support/simulated_form1.h), through
+// the chooser or as --port starts it; the test ticks once the awaited bytes are waiting.
+struct Tool : tq::test::SimulatedTool {
+    using SimulatedTool::SimulatedTool;
 
-    explicit Tool(const QStringList& simArguments) : sim(QStringLiteral(TQ310_SIM), simArguments)
-    {
-        const QString slave = sim.slave();
-        form.setPortBackends(
-            [slave] {
-                return tq::PortDiscovery{{tq::PortEntry{"Porta seriale (COM1)", slave, slave, 1, tq::PortEntry::Kind::Alias}}, {}};
-            },
-            {});
-        form.Form_Load();
-        form.chooser()->List1_Click(form.chooser()->List1->item(0));
-        form.Timer1->stop();
-    }
-
+    // One tick once `count` bytes wait; whether they came.
     bool tickWhen(int count)
     {
-        const bool arrived = QTest::qWaitFor([&] { return form.port()->bytesWaiting() >= count; }, 5000);
-        form.Timer1_Timer();
+        const bool arrived = waitForBytes(count);
+        tick();
         return arrived;
-    }
-    // "Carica parametri  dal TQ310", up to the menu texts.
-    bool readBack()
-    {
-        form.daltq310->trigger();
-        return tickWhen(56) && tickWhen(120) && form.module().ReceiveMode == tq::Terminal;
     }
     QStringList list() const
     {
+        const QListWidget* List1 = control<QListWidget>(form, "List1");
         QStringList lines;
-        for (int i = 0; i < form.List1->count(); ++i)
-            lines << form.List1->item(i)->text();
+        for (int i = 0; i < List1->count(); ++i)
+            lines << List1->item(i)->text();
         return lines;
     }
     QStringList decodedRows()
@@ -97,10 +82,10 @@ private slots:
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
         {
             Tool tool({QStringLiteral("--eeprom"), eeprom});
-            tool.form.RegLinea->trigger();
+            use(tool.form, "RegLinea");
             QVERIFY(tool.form.lineTraceWindow()->isVisible());
             QVERIFY(tool.form.isEnabled());  // the engineer goes on working the tool
-            QVERIFY(tool.readBack());
+            QVERIFY(tool.readBack("daltq310"));
             const QStringList rows = tool.decodedRows();
             QCOMPARE(rows.size(), 4);
             QCOMPARE(rows[0], QStringLiteral("TX H lettura parametri"));
@@ -112,7 +97,7 @@ private slots:
             tool.form.lineTraceWindow()->askPath = [&](bool save) { return save ? saved : QString(); };
             tool.form.lineTraceWindow()->SaveButton->click();
             atTheMachine = tool.list();
-            crcAtTheMachine = tool.form.Label4->text();
+            crcAtTheMachine = control<QLabel>(tool.form, "Label4")->text();
             // The heading says when and where it was recorded, and by what.
             const QList<QByteArray> heading = tq::test::fileBytes(saved).split('\n');
             const QByteArray port = ", porta Com.1 " + tool.sim.slave().toLatin1() + "\r";
@@ -125,37 +110,61 @@ private slots:
         QCOMPARE(crcAtTheMachine, QString::fromStdString(crc + " Chip "));
 
         Tool bench({QStringLiteral("--replay"), saved});
-        QVERIFY(bench.readBack());
+        QVERIFY(bench.readBack("daltq310"));
         QCOMPARE(bench.list(), atTheMachine);
-        QCOMPARE(bench.form.Label4->text(), crcAtTheMachine);
+        QCOMPARE(control<QLabel>(bench.form, "Label4")->text(), crcAtTheMachine);
     }
 
     void theItemIsLastInAccessoriAndANewConnectionStartsANewTrace()
     {
-        Tool tool({});
-        const QList<QAction*> items = tool.form.accessori->actions();
-        QCOMPARE(items.last(), tool.form.RegLinea);
-        QCOMPARE(tool.form.RegLinea->text(), QStringLiteral("Registro della linea"));
-        QCOMPARE(items.at(items.size() - 2), tool.form.ErrEEprom);
+        Tool tool;
+        const QList<QAction*> items = control<QMenu>(tool.form, "accessori")->actions();
+        QCOMPARE(items.last(), control<QAction>(tool.form, "RegLinea"));
+        QCOMPARE(control<QAction>(tool.form, "RegLinea")->text(), QStringLiteral("Registro della linea"));
+        QCOMPARE(items.at(items.size() - 2), control<QAction>(tool.form, "ErrEEprom"));
 
-        tool.form.RegLinea->trigger();
-        tool.form.CIngressi->trigger();
+        use(tool.form, "RegLinea");
+        use(tool.form, "CIngressi");
         tool.form.Timer1_Timer();  // the request tick follows a reply tick
         tool.form.Timer1_Timer();
         QVERIFY(tool.tickWhen(1));
         QCOMPARE(tool.decodedRows().first(), QStringLiteral("TX K lettura ingressi"));
 
         // The line goes: the trace stays to be read and saved, until the next connection.
-        tool.form.disconnetti->trigger();
+        use(tool.form, "disconnetti");
         QVERIFY(!tool.form.isConnected());
         QVERIFY(!tool.decodedRows().isEmpty());
-        tool.form.connetti->trigger();
+        use(tool.form, "connetti");
         tool.form.chooser()->List1_Click(tool.form.chooser()->List1->item(0));
-        tool.form.Timer1->stop();
+        control<QTimer>(tool.form, "Timer1")->stop();
         QVERIFY(tool.form.isConnected());
         QCOMPARE(tool.decodedRows(), QStringList{});
+    }
+
+    void aNetworkLineCarriesTheReadBackAndGoesOnce()
+    {
+        tq::ui::MessageCapture messages;
+        Tool tool({QStringLiteral("--listen"), QStringLiteral("0")}, true);
+        const std::string url = tool.sim.slave().toStdString();
+        QVERIFY(url.starts_with("tcp://127.0.0.1:") && tool.form.isConnected());
+        use(tool.form, "RegLinea");
+        QVERIFY(tool.readBack("daltq310"));
+        QCOMPARE(control<QLabel>(tool.form, "Label4")->text(), QStringLiteral("251-88 Chip "));
+        const QStringList rows = tool.decodedRows();
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows[0], QStringLiteral("TX H lettura parametri"));
+        QCOMPARE(rows[1], QStringLiteral("RX record di 56 byte, CRC 251-88 corretto"));
+        QCOMPARE(rows[2], QStringLiteral("TX J lettura voci del menu"));
+
+        tool.sim.process().terminate();
+        QTRY_VERIFY(!tool.form.isConnected());
+        QCoreApplication::processEvents();  // a second report would have been queued by now
+        QCOMPARE(messages.messages.size(), std::size_t(1));
+        QVERIFY(messages.messages[0].text.starts_with(" Connessione persa con la porta Com."));
+        QVERIFY(messages.messages[0].text.ends_with(" : " + url + " ha chiuso la connessione "));
     }
 };
 
 QTEST_MAIN(Form1TracePtyTest)
 #include "form1_trace_pty_test.moc"
+

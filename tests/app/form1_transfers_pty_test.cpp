@@ -32,12 +32,12 @@ private slots:
         m.FileParams[10] = 1;
         m.FileMenuTexts[0] = "VECCHIO";
         m.CurrentFileName = "vecchio.ini";
-        QVERIFY(tool.readBack(tool.form.ChipBuffer));
+        QVERIFY(tool.readBack("ChipBuffer"));
         const tq::sim::ParamImage factory = tq::sim::factorySetup();
         QVERIFY(std::equal(factory.record.begin(), factory.record.end(), m.FileParams.begin()));
         QCOMPARE(m.FileMenuTexts[0], factory.texts.substr(0, 10));
-        QVERIFY(m.CurrentFileName.empty() && !tool.form.ParUsb->isEnabled());
-        tool.form.Weeprom->trigger();
+        QVERIFY(m.CurrentFileName.empty() && !control<QAction>(tool.form, "ParUsb")->isEnabled());
+        use(tool.form, "Weeprom");
         // Only "W" with the password makes the simulator write its EEPROM file.
         QTRY_COMPARE_WITH_TIMEOUT(fileBytes(eeprom), QByteArray::fromStdString(factory.bytes()), 5000);
 
@@ -47,11 +47,11 @@ private slots:
         for (int k = 0; k < 12; ++k)
             m.FileMenuTexts[k] = "VOCE " + std::to_string(k + 10) + " \xE8 ";
         tool.form.ListInit();
-        tool.form.AlTq310->trigger();
-        QVERIFY(tool.readBack(tool.form.daltq310));
+        use(tool.form, "AlTq310");
+        QVERIFY(tool.readBack("daltq310"));
         QCOMPARE(m.ChipParams, m.FileParams);
-        QVERIFY(tool.form.ParUsb->isEnabled());
-        tool.form.Weeprom->trigger();
+        QVERIFY(control<QAction>(tool.form, "ParUsb")->isEnabled());
+        use(tool.form, "Weeprom");
         const QByteArray saved = QByteArray::fromStdString(
             std::string(m.FileParams.begin(), m.FileParams.begin() + 56) + tq::menuTextBlock(m.FileMenuTexts));
         QTRY_COMPARE_WITH_TIMEOUT(fileBytes(eeprom), saved, 5000);
@@ -61,11 +61,11 @@ private slots:
         const tq::ParamRecord committed = m.FileParams;
         m.FileParams[5] ^= 0x40;
         tool.form.ListInit();
-        tool.form.AlTq310->trigger();
-        QVERIFY(tool.readBack(tool.form.daltq310));
+        use(tool.form, "AlTq310");
+        QVERIFY(tool.readBack("daltq310"));
         QCOMPARE(m.ChipParams[5], m.FileParams[5]);
-        tool.form.RipIni->trigger();
-        QVERIFY(tool.readBack(tool.form.daltq310));
+        use(tool.form, "RipIni");
+        QVERIFY(tool.readBack("daltq310"));
         QCOMPARE(m.ChipParams, committed);
         QCOMPARE(m.ChipMenuTexts[0], std::string("VOCE 10 \xE8 "));
     }

@@ -18,10 +18,10 @@ private slots:
     void eachItemReachesItsSender()
     {
         const std::pair<const char*, std::string> rows[] = {
-            {"daltq310", "H1 mode 1 seq 5 cleared"}, {"ChipBuffer", "H1 mode 1 seq 5 cleared copy"},
-            {"AlTq310", "L177 mode 6 seq 5"},         {"Weeprom", "W8 mode 6 seq 5"},
-            {"RipIni", "z1 mode 6 seq 5"},            {"ErrEEprom", "@1 mode 6 seq 5"},
-            {"VMenu", "J1 mode 2 seq 5"},             {"LPFU", "Y1 mode 4 seq 5"},
+            {"daltq310", "H1 mode 1 seq -1 cleared"}, {"ChipBuffer", "H1 mode 1 seq -1 cleared copy"},
+            {"AlTq310", "L177 mode 6 seq -1"},         {"Weeprom", "W8 mode 6 seq -1"},
+            {"RipIni", "z1 mode 6 seq -1"},            {"ErrEEprom", "@1 mode 6 seq -1"},
+            {"VMenu", "J1 mode 2 seq -1"},             {"LPFU", "Y1 mode 4 seq -1"},
         };
         for (const auto& [name, expected] : rows) {
             const std::string effect = tq::test::itemEffect(name);
@@ -35,11 +35,11 @@ private slots:
     {
         ConnectedForm1 c;
         c.m().FileParams[0] = 1;
-        c.form.AlTq310->trigger();
-        QCOMPARE(c.form.Label5->text(), QStringLiteral("250-32 File"));
+        use(c.form, "AlTq310");
+        QCOMPARE(control<QLabel>(c.form, "Label5")->text(), QStringLiteral("250-32 File"));
         c.port->clearSent();
         tq::ui::MessageCapture capture;  // the device copy is still zero
-        c.form.Weeprom->trigger();
+        use(c.form, "Weeprom");
         QVERIFY(c.port->writes.empty() && capture.messages.size() == 1);
         const tq::ui::ShownMessage& shown = capture.messages[0];
         QVERIFY(shown.title == "ERRORE" && shown.icon == tq::ui::MessageIcon::Critical);
@@ -53,7 +53,7 @@ private slots:
         std::string answer;  // twelve 10-character texts, as the controller answers "J"
         for (int k = 10; k < 22; ++k)
             answer += "TESTO " + std::to_string(k) + "  ";
-        c.form.VMenu->trigger();
+        use(c.form, "VMenu");
         c.port->feed(answer.substr(0, 100));
         c.tick();
         QCOMPARE(c.m().ChipMenuTexts[9] + "|" + c.m().ChipMenuTexts[10] + c.m().ChipMenuTexts[11], "TESTO 19  |");
@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(c.terminal(), list + "\r\n\r\nTESTO 20  TESTO 21  ");
 
         // The phases: 32 of 40 bytes are shown, and the list's 300 ms stay in force.
-        c.form.LPFU->trigger();
+        use(c.form, "LPFU");
         c.port->feed(std::string(40, '\x07'));
         c.tick();
         QVERIFY(c.terminal().ends_with("\r\nN.32 = 7\r\n"));

@@ -13,9 +13,10 @@
 
 #include "app/Form1.h"
 #include "app/prog1.h"
-#include "link/cerca.h"
 #include "operations/form2.h"
 #include "operations/inp_out.h"
+#include "support/control.h"
+#include "ui/cerca.h"
 #include "ui/qt_italian.h"
 
 class SystemTextsTest : public QObject {
@@ -41,28 +42,30 @@ private slots:
 
         const struct { QString shown, quoted; } texts[] = {
             {form.windowTitle(), "Test per TQ310  Vers. 12.13B  By Kelvora"},
-            {form.Label2->title(), "Replica della tastiera  del TQ310"},
-            {form.Label9->title(), "Debug dispositivi"},
-            {form.Label10->title(), "Debug memoria"},
-            {form.Label2->toolTip(), "I comandi nel riquadro agiscono come la tatiera  del pannello TQ310"},
-            {form.Label10->toolTip(),
+            {control<QGroupBox>(form, "Label2")->title(), "Replica della tastiera  del TQ310"},
+            {control<QGroupBox>(form, "Label9")->title(), "Debug dispositivi"},
+            {control<QGroupBox>(form, "Label10")->title(), "Debug memoria"},
+            {control<QGroupBox>(form, "Label2")->toolTip(),
+             "I comandi nel riquadro agiscono come la tatiera  del pannello TQ310"},
+            {control<QGroupBox>(form, "Label10")->toolTip(),
              "I comandi nel riquadro permettono di navigare nella memoria  per trovare eventuali anomalie o guasti"},
-            {form.config->title(), "File"},
-            {form.tq310->title(), "TQ310"},
-            {form.accessori->title(), "Accessori"},
-            {form.connessione->title(), "Connessione"},
-            {form.daltq310->text(), "Carica parametri  dal TQ310"},
-            {form.ChipBuffer->text(), "Trasferisci parametri da  TQ310 al buffer"},
-            {form.AlTq310->text(), "Trafferisci parametri nel TQ310"},
-            {form.Weeprom->text(), "Salva parametri  nella EEPROM"},
-            {form.VMenu->text(), "Lista voci dei menu dal TQ31"},
-            {form.LPFU->text(), "Lettura parametri fase uscita comandi"},
-            {form.ErrEEprom->text(), "Forza errore nella EEPROM per debug"},
-            {form.prog->text(), "Programmatore TTL"},
-            {form.ParUsb->text(), "Parametri da chiave usb"},
-            {form.Command13->toolTip(), "Prmette il debug degli ingreaasi di comando"},
-            {form.Command19->toolTip(), "Forza una nuova lettura della chiave usb  come da tastiera remota"},
-            {form.Label8->text(), " Nessuna connessione "},
+            {control<QMenu>(form, "config")->title(), "File"},
+            {control<QMenu>(form, "tq310")->title(), "TQ310"},
+            {control<QMenu>(form, "accessori")->title(), "Accessori"},
+            {control<QMenu>(form, "connessione")->title(), "Connessione"},
+            {control<QAction>(form, "daltq310")->text(), "Carica parametri  dal TQ310"},
+            {control<QAction>(form, "ChipBuffer")->text(), "Trasferisci parametri da  TQ310 al buffer"},
+            {control<QAction>(form, "AlTq310")->text(), "Trafferisci parametri nel TQ310"},
+            {control<QAction>(form, "Weeprom")->text(), "Salva parametri  nella EEPROM"},
+            {control<QAction>(form, "VMenu")->text(), "Lista voci dei menu dal TQ31"},
+            {control<QAction>(form, "LPFU")->text(), "Lettura parametri fase uscita comandi"},
+            {control<QAction>(form, "ErrEEprom")->text(), "Forza errore nella EEPROM per debug"},
+            {control<QAction>(form, "prog")->text(), "Programmatore TTL"},
+            {control<QAction>(form, "ParUsb")->text(), "Parametri da chiave usb"},
+            {control<QPushButton>(form, "Command13")->toolTip(), "Prmette il debug degli ingreaasi di comando"},
+            {control<QPushButton>(form, "Command19")->toolTip(),
+             "Forza una nuova lettura della chiave usb  come da tastiera remota"},
+            {control<QLabel>(form, "Label8")->text(), " Nessuna connessione "},
             {chooser.windowTitle(), "CONNESSIONE      (porte disponibili)"},
             {chooser.Command2->text(), "Lavore senza nessuna connessione"},
             {programmer.windowTitle(), "Programmatore QX-232-TTL"},

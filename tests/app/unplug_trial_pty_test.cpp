@@ -24,6 +24,7 @@
 #include "files/param_file.h"
 #include "operations/form2.h"
 #include "operations/inp_out.h"
+#include "support/control.h"
 #include "support/simulator_process.h"
 #include "ui/message_box.h"
 
@@ -44,8 +45,8 @@ struct Held {
 Held held(tq::Form1& form)
 {
     QStringList list;
-    for (int i = 0; i < form.List1->count(); ++i)
-        list << form.List1->item(i)->text();
+    for (int i = 0; i < control<QListWidget>(form, "List1")->count(); ++i)
+        list << control<QListWidget>(form, "List1")->item(i)->text();
     const tq::Module1& m = form.module();
     return {m.FileParams, m.FileMenuTexts, m.CurrentFileName, list};
 }
@@ -120,7 +121,7 @@ private slots:
             start(form, operation);
             QTest::qWait(moment);
 
-            form.Timer1->stop();
+            control<QTimer>(form, "Timer1")->stop();
             const bool connectedAtThePull = form.isConnected();
             const Held before = held(form);
             const std::size_t shown = messages.messages.size();
@@ -173,8 +174,8 @@ private:
     // "Connetti" and the alias in the chooser, as the user reconnects.
     static bool reconnect(tq::Form1& form)
     {
-        if (form.connetti->isEnabled())
-            form.connetti->trigger();
+        if (control<QAction>(form, "connetti")->isEnabled())
+            use(form, "connetti");
         form.chooser()->List1_Click(form.chooser()->List1->item(0));
         return form.isConnected();
     }
@@ -201,33 +202,34 @@ private:
     {
         switch (operation) {
         case Operation::ReadBack:
-            form.daltq310->trigger();
+            use(form, "daltq310");
             break;
         case Operation::Write:
-            form.AlTq310->trigger();
-            form.daltq310->trigger();  // and its read-back
+            use(form, "AlTq310");
+            use(form, "daltq310");  // and its read-back
             break;
         case Operation::InputPolling:
-            form.Command13->click();
+            use(form, "Command13");
             break;
         case Operation::OutputTest:
-            form.TetUscite->trigger();
+            use(form, "TetUscite");
             form.form2()->Check1[2]->click();
             break;
         case Operation::MemoryStepping:
-            form.Command23->click();
+            use(form, "Command23");
             break;
         case Operation::Simulation:
-            form.Command14->click();
+            use(form, "Command14");
             break;
         }
     }
 
     static bool unconnected(tq::Form1& form)
     {
-        return !form.isConnected() && !form.Timer1->isActive() && form.connetti->isEnabled()
-            && !form.disconnetti->isEnabled() && !form.Command17->isEnabled()
-            && form.Label8->text() == QStringLiteral(" Nessuna connessione ");
+        return !form.isConnected() && !control<QTimer>(form, "Timer1")->isActive()
+            && control<QAction>(form, "connetti")->isEnabled() && !control<QAction>(form, "disconnetti")->isEnabled()
+            && !control<QPushButton>(form, "Command17")->isEnabled()
+            && control<QLabel>(form, "Label8")->text() == QStringLiteral(" Nessuna connessione ");
     }
 
     // The user closes what was open over the main window.
@@ -242,18 +244,19 @@ private:
     // "Menu +" gets the controller's display back: the item's line and its value line.
     static bool answers(tq::Form1& form)
     {
-        form.Timer1->stop();
-        form.Command18->click();
-        form.Command17->click();
+        control<QTimer>(form, "Timer1")->stop();
+        use(form, "Command18");
+        use(form, "Command17");
         const bool shown = QTest::qWaitFor([&] {
             form.Timer1_Timer();
             const std::string& text = form.terminal().text();
             return text.find("\r\n   = ") != std::string::npos && text.ends_with("\r\n");
         }, 2000);
-        form.Timer1->start();
+        control<QTimer>(form, "Timer1")->start();
         return shown;
     }
 };
 
 QTEST_MAIN(UnplugTrialPtyTest)
 #include "unplug_trial_pty_test.moc"
+

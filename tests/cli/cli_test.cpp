@@ -30,6 +30,8 @@ std::string shown(const Request& r)
         s += " port=" + r.port.toStdString();
     if (r.commit)
         s += " commit";
+    if (!r.backup)
+        s += " no-backup";
     if (r.command == Command::Inputs)
         s += " count=" + std::to_string(r.count);
     for (const QString& f : r.files)
@@ -46,6 +48,8 @@ TEST(CliArguments, EveryCommandTakesItsOptionsBeforeOrAfterItAndInEitherSpelling
         {"read a.ini --port=banco", "read port=banco [a.ini]"},
         {"--port sim read a.ini --json", "read json port=sim [a.ini]"},
         {"write --port sim a.ini --commit", "write port=sim commit [a.ini]"},
+        {"--no-backup write --port sim a.ini", "write port=sim no-backup [a.ini]"},
+        {"read --port sim a.ini --no-backup", "read port=sim no-backup [a.ini]"},
         {"write --port sim a.ini", "write port=sim [a.ini]"},
         {"write --port sim -- --commit", "write port=sim [--commit]"},  // after "--" a file name
         {"usb a.ini out.bin", "usb [a.ini] [out.bin]"},
@@ -87,6 +91,7 @@ TEST(CliArguments, AnythingACommandDoesNotTakeIsRefusedWithTheReason)
         {"read --port sim a.ini --count 2", "read: unknown option --count"},
         {"usb a.ini", "usb: takes two files, FILE.ini and OUT.bin; given: a.ini"},
         {"usb --port sim a.ini b.bin", "usb: unknown option --port"},
+        {"inputs --port sim --no-backup", "inputs: unknown option --no-backup"},
         {"ports extra", "ports: takes no file; given: extra"},
         {"ports --version", "ports: unknown option --version"},
         {"write --port sim a.ini --commit=yes", "--commit takes no value"},
@@ -110,13 +115,15 @@ TEST(CliArguments, EachCommandsHelpNamesItsOwnOptionsOnly)
     const char* port = "  --port LOCATION";
     const char* commit = "  --commit";
     const char* count = "  --count N";
+    const char* backup = "  --no-backup";
     const struct { Command command; const char* synopsis; std::vector<const char*> has, hasNot; } cases[] = {
-        {Command::Ports, "tq310-cli ports", {"  --json"}, {port, commit, count}},
-        {Command::Read, "tq310-cli read --port LOCATION FILE.ini", {port, "\"sim\""}, {commit, count}},
-        {Command::Write, "tq310-cli write --port LOCATION FILE.ini [--commit]", {port, commit}, {count}},
-        {Command::Usb, "tq310-cli usb FILE.ini OUT.bin", {"366 bytes"}, {port, commit, count}},
-        {Command::Inputs, "tq310-cli inputs --port LOCATION [--count N]", {port, count}, {commit}},
-        {Command::Help, "tq310-cli help [COMMAND]", {"COMMAND --help"}, {port, commit, count, "  --json"}},
+        {Command::Ports, "tq310-cli ports", {"  --json"}, {port, commit, count, backup}},
+        {Command::Read, "tq310-cli read --port LOCATION FILE.ini [--no-backup]", {port, "\"sim\"", backup}, {commit, count}},
+        {Command::Write, "tq310-cli write --port LOCATION FILE.ini [--commit] [--no-backup]", {port, commit, backup},
+         {count}},
+        {Command::Usb, "tq310-cli usb FILE.ini OUT.bin", {"366 bytes"}, {port, commit, count, backup}},
+        {Command::Inputs, "tq310-cli inputs --port LOCATION [--count N]", {port, count}, {commit, backup}},
+        {Command::Help, "tq310-cli help [COMMAND]", {"COMMAND --help"}, {port, commit, count, backup, "  --json"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.synopsis);

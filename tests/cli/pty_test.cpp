@@ -1,7 +1,8 @@
 // tq310-cli end to end against tq310-sim on a pseudo-terminal, the program run as a script runs
 // it. The faults guarded: a commit that reaches the EEPROM although the read-back differs or
-// never came, a script left hanging by a silent controller, a status that does not tell the
-// cause, and values that do not survive the controller's restart.
+// never came, a set-up overwritten without a backup of it, a script left hanging by a silent
+// controller, a status that does not tell the cause, and values that do not survive the
+// controller's restart.
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,10 +17,12 @@
 
 #include "cli/exit_status.h"
 #include "cli_process.h"
+#include "files/backups.h"
 #include "files/param_file.h"
 #include "operations/transfers.h"
 #include "params/crc.h"
 #include "sim/param_image.h"
+#include "support/disk_full.h"
 #include "support/file_bytes.h"
 #include "support/simulator_process.h"
 
@@ -172,8 +175,9 @@ private slots:
             QCOMPARE(err[0], "tq310-cli: " + ini.toUtf8() + ":" + c.refusal);
             QVERIFY2(err[1].startsWith(c.difference), err[1].constData());
 
-            // The controller heard the write and the read-back, and nothing after them.
-            const QByteArray sent = writeFrameOf(c.file) + "HJ";
+            // The controller heard the read for the backup, the write and the read-back, and nothing
+            // after them.
+            const QByteArray sent = "HJ" + writeFrameOf(c.file) + "HJ";
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record).size(), sent.size(), 5000);
             QCOMPARE(fileBytes(record), sent);
             QCOMPARE(fileBytes(eeprom), before);
@@ -193,8 +197,10 @@ private slots:
             const char* counted;    // how much of the awaited answer came
         } cases[] = {
             {"silent", {QStringLiteral("read"), path("silent.ini")}, "H", "(0 of 56 bytes)"},
-            {"silent", {QStringLiteral("write"), ini, QStringLiteral("--commit")}, frame + "H", "(0 of 56 bytes)"},
-            {"short", {QStringLiteral("write"), ini, QStringLiteral("--commit")}, frame + "H", "(28 of 56 bytes)"},
+            {"silent", {QStringLiteral("write"), ini, QStringLiteral("--commit"), QStringLiteral("--no-backup")},
+             frame + "H", "(0 of 56 bytes)"},
+            // Nothing is written into a controller whose set-up could not be read for the backup.
+            {"short", {QStringLiteral("write"), ini, QStringLiteral("--commit")}, "H", "(28 of 56 bytes)"},
             {"silent", {QStringLiteral("inputs"), QStringLiteral("--count"), QStringLiteral("2")}, "KKKKK",
              "(0 of 1 bytes)"},
         };
@@ -209,7 +215,7 @@ private slots:
                          && run.err.contains(c.counted),
                      run.err.constData());
             QVERIFY(run.err.contains("\n La macchina non risponde !!\n\n Controllare che non sia \n in produzione"));
-            QCOMPARE(run.err.contains(unverified), c.arguments[0] == QLatin1String("write"));
+            QCOMPARE(run.err.contains(unverified), c.heard.startsWith('L'));  // only when the frame went out
             const QJsonObject result = jsonOf(run.out);
             QCOMPARE(result[QStringLiteral("status")].toInt(), int(tq::cli::NoAnswer));
             QCOMPARE(result[QStringLiteral("port")].toString(), sim.slave());
@@ -217,6 +223,51 @@ private slots:
             QVERIFY(!QFile::exists(path("silent.ini")));
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record).size(), c.heard.size(), 5000);
             QCOMPARE(fileBytes(record), c.heard);
+        }
+    }
+
+    // What a write replaces is kept first: the read for the backup comes before the "L" frame, and
+    // a backup that cannot be kept stops the write before it (before anything, when the folder
+    // cannot be made).
+    void writeKeepsTheSetUpItReplacesBeforeItWrites()
+    {
+        const tq::Module1 wanted = moduleOf(edited());
+        const QString ini = path("replace.ini"), record = path("replace.host");
+        QVERIFY(writeFile(ini, iniOf(wanted)));
+        QVERIFY(writeFile(path("plain"), "not a folder"));
+        const QByteArray frame = writeFrameOf(wanted), factory = iniOf(moduleOf(tq::sim::factorySetup()));
+        // fileLimit: the largest file the program may write (0: no limit); backup: the one backup in
+        // the folder, none when empty.
+        const struct { const char* what; QString folder; QStringList options; rlim_t fileLimit; int status;
+                       QByteArray heard, backup; } cases[] = {
+            {"kept", path("copie-1"), {}, 0, tq::cli::Success, "HJ" + frame + "HJ", factory},
+            {"not asked for", path("copie-2"), {QStringLiteral("--no-backup")}, 0, tq::cli::Success, frame + "HJ", {}},
+            {"a folder that cannot be made", path("plain/copie"), {}, 0, tq::cli::FileRefused, "", {}},
+            {"a disk too full for the file", path("copie-3"), {}, 100, tq::cli::FileRefused, "HJ", {}},
+        };
+        for (const auto& c : cases) {
+            tq::test::SimulatorProcess sim(QStringLiteral(TQ310_SIM), {QStringLiteral("--record-host"), record});
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("TQ310_BACKUPS"), c.folder);
+            const QStringList arguments = QStringList{QStringLiteral("write"), QStringLiteral("--port"), sim.slave(), ini};
+            CliRun run;
+            const auto write = [&] { run = runCli(arguments + c.options, env); };
+            c.fileLimit ? tq::test::withDiskFull(c.fileLimit, write) : write();
+            QVERIFY2(run.status == c.status, c.what);
+            if (c.status == tq::cli::FileRefused) {  // the folder and the system's reason
+                const QByteArray said = "tq310-cli: Copia di sicurezza NON salvata in " + c.folder.toUtf8() + " (";
+                QVERIFY2(run.err.startsWith(said) && run.err.endsWith(")\n") && run.err.size() > said.size() + 2,
+                         run.err.constData());
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record).size(), c.heard.size(), 5000);
+            QCOMPARE(fileBytes(record), c.heard);
+            const QStringList backups = tq::backupFiles(c.folder);
+            QCOMPARE(backups.size(), c.backup.isEmpty() ? 0 : 1);
+            if (!c.backup.isEmpty()) {
+                const QString kept = c.folder + QLatin1Char('/') + backups[0];
+                QCOMPARE(fileBytes(kept), c.backup);
+                QVERIFY(run.out.startsWith("backup of the controller's set-up: " + kept.toUtf8() + '\n'));
+            }
         }
     }
 

@@ -1,9 +1,10 @@
 // tq310-cli beside the main window, each against its own tq310-sim on a pseudo-terminal: what
 // the controller receives from "write --commit" must be what it receives from the window's
-// "apri file", "Trafferisci parametri nel TQ310", "Carica parametri  dal TQ310" and "Salva
-// parametri  nella EEPROM", byte for byte, whether the commit goes through or is refused; "read"
-// must save the file the window's "Trasferisci parametri da  TQ310 al buffer" and "salva con
-// nome" save; "usb" must write the file of the USB compiler's "Procedi".
+// "Carica parametri  dal TQ310" (for the backup), "apri file", "Trafferisci parametri nel
+// TQ310", "Carica parametri  dal TQ310" and "Salva parametri  nella EEPROM", byte for byte,
+// whether the commit goes through or is refused; "read" must save the file the window's
+// "Trasferisci parametri da  TQ310 al buffer" and "salva con nome" save, and keep the backup the
+// window keeps; "usb" must write the file of the USB compiler's "Procedi".
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -15,9 +16,11 @@
 #include "app/Form1.h"
 #include "cli/exit_status.h"
 #include "cli_process.h"
+#include "files/backups.h"
 #include "files/param_file.h"
 #include "files/trova_usb.h"
 #include "sim/param_image.h"
+#include "support/control.h"
 #include "support/file_bytes.h"
 #include "support/simulator_process.h"
 #include "ui/message_box.h"
@@ -46,11 +49,11 @@ struct Window {
         form.askPath = [file](bool) { return file; };
     }
 
-    bool readBack(QAction* item)
+    bool readBack(const char* item)
     {
-        item->trigger();
-        return QTest::qWaitFor([this] { return form.module().ReceiveMode == tq::MenuRead; }, 5000)
-            && QTest::qWaitFor([this] { return form.module().ReceiveMode == tq::Terminal; }, 5000);
+        use(form, item);
+        return QTest::qWaitFor([this] { return form.module().Engine.mode() == tq::ReceiveMode::MenuRead; }, 5000)
+            && QTest::qWaitFor([this] { return form.module().Engine.mode() == tq::ReceiveMode::Terminal; }, 5000);
     }
 };
 
@@ -105,19 +108,19 @@ private slots:
             const tq::test::CliRun run =
                 runCli({QStringLiteral("write"), QStringLiteral("--port"), cliSim.slave(), ini, QStringLiteral("--commit")});
             QCOMPARE(run.status, int(c.commits ? tq::cli::Success : tq::cli::CommitRefused));
-            const int heard = 177 + 2 + (c.commits ? 8 : 0);
+            const int heard = 2 + 177 + 2 + (c.commits ? 8 : 0);
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(cliRecord).size(), heard, 5000);
             QCOMPARE(fileBytes(cliRecord).endsWith("HJWVorela\r"), c.commits);
 
             tq::test::SimulatorProcess windowSim(QStringLiteral(TQ310_SIM), {QStringLiteral("--record-host"), windowRecord,
                                                                              QStringLiteral("--eeprom"), windowEeprom});
             Window window(windowSim.slave(), ini);
-            QVERIFY(window.form.isConnected());
-            window.form.aprif->trigger();
-            window.form.AlTq310->trigger();
-            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(windowRecord).size(), 177, 5000);
-            QVERIFY(window.readBack(window.form.daltq310));
-            window.form.Weeprom->trigger();
+            QVERIFY(window.form.isConnected() && window.readBack("daltq310"));
+            use(window.form, "aprif");
+            use(window.form, "AlTq310");
+            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(windowRecord).size(), 2 + 177, 5000);
+            QVERIFY(window.readBack("daltq310"));
+            use(window.form, "Weeprom");
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(windowRecord), fileBytes(cliRecord), 5000);
             QCOMPARE(window.messages.messages.empty(), c.commits);
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(windowEeprom), fileBytes(cliEeprom), 5000);
@@ -136,11 +139,15 @@ private slots:
         tq::test::SimulatorProcess sim(QStringLiteral(TQ310_SIM), {QStringLiteral("--eeprom"), eeprom});
 
         const QString byCli = path(QStringLiteral("cli-read.ini")), byWindow = path(QStringLiteral("window-read.ini"));
+        const QString backups = path(QStringLiteral("copie"));
+        qputenv("TQ310_BACKUPS", backups.toLocal8Bit());
         QCOMPARE(runCli({QStringLiteral("read"), QStringLiteral("--port"), sim.slave(), byCli}).status, int(tq::cli::Success));
+        QCOMPARE(tq::backupFiles(backups).size(), 1);
 
         Window window(sim.slave(), byWindow);
-        QVERIFY(window.readBack(window.form.ChipBuffer));
-        window.form.salvaas->trigger();
+        QVERIFY(window.readBack("ChipBuffer"));
+        QCOMPARE(tq::backupFiles(backups).size(), 1);  // the window found its backup there already
+        use(window.form, "salvaas");
         QCOMPARE(fileBytes(byCli), fileBytes(byWindow));
         QVERIFY(fileBytes(byCli).contains("\r\nCITT\xC0     \r\n"));
     }
@@ -166,11 +173,11 @@ private slots:
             QVERIFY(QDir(key.path()).mkdir(QStringLiteral("tq310")));
             tq::Form1 form;
             form.askPath = [ini](bool) { return ini; };
-            form.aprif->trigger();
+            use(form, "aprif");
             QStringList roots{QStringLiteral("/")};
             tq::TrovaUsb& usb = form.usbCompiler();
             usb.setDriveSource([&roots] { return roots; });
-            form.ParUsb->trigger();
+            use(form, "ParUsb");
             usb.Timer1_Timer();
             roots << key.path();
             usb.Timer1_Timer();

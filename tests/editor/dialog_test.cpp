@@ -12,6 +12,7 @@
 
 #include "app/Form1.h"
 #include "editor/dialog.h"
+#include "support/control.h"
 
 using tq::Dialog;
 
@@ -36,7 +37,7 @@ struct Editor {
         return line < 54 ? QByteArray(1, char(form.module().FileParams[line]))
                          : QByteArray::fromStdString(form.module().FileMenuTexts[line - 55]);
     }
-    Dialog* select(int line) { form.List1->setCurrentRow(line); return form.editDialog(); }
+    Dialog* select(int line) { control<QListWidget>(form, "List1")->setCurrentRow(line); return form.editDialog(); }
 };
 
 // The dialog as the user sees it: each shown control with its value. The choice list shows as
@@ -201,10 +202,11 @@ private slots:
             d->Combo1->setFocus();
             enter ? QTest::keyClick(d->Combo1, Qt::Key_Return) : d->OKButton->click();
             QCOMPARE(e.stored(30), byte(9));
-            QCOMPARE(e.form.List1->currentRow(), 30);
+            const QListWidget* List1 = control<QListWidget>(e.form, "List1");
+            QCOMPARE(List1->currentRow(), 30);
             QCOMPARE(view(d), QStringLiteral("hidden"));
-            QCOMPARE(d->windowTitle(), e.form.List1->item(30)->text());  // laid out again from the new list
-            QVERIFY(e.form.Label5->text() != QStringLiteral("102-71 File"));
+            QCOMPARE(d->windowTitle(), List1->item(30)->text());  // laid out again from the new list
+            QVERIFY(control<QLabel>(e.form, "Label5")->text() != QStringLiteral("102-71 File"));
         }
     }
 
@@ -215,8 +217,9 @@ private slots:
             e.form.show();
             e.set(30, byte(71));
             Dialog* d = e.select(30);
-            QListWidgetItem* line = e.form.List1->item(30);
-            e.form.List1->item(0)->setText(QStringLiteral("marked"));  // a rebuild would restore it
+            QListWidget* List1 = control<QListWidget>(e.form, "List1");
+            QListWidgetItem* line = List1->item(30);
+            List1->item(0)->setText(QStringLiteral("marked"));  // a rebuild would restore it
             e.form.setEnabled(false);  // a secondary window had disabled it
             d->Combo1->setCurrentIndex(3);
             d->Option3->click();
@@ -224,10 +227,10 @@ private slots:
             QCOMPARE(e.stored(30), byte(71));
             QCOMPARE(view(d), QStringLiteral("hidden"));
             QVERIFY(e.form.isEnabled());
-            QCOMPARE(e.form.List1->item(0)->text(), QStringLiteral("marked"));
-            QCOMPARE(e.form.List1->currentRow(), 30);
+            QCOMPARE(List1->item(0)->text(), QStringLiteral("marked"));
+            QCOMPARE(List1->currentRow(), 30);
             // A click on the line still selected opens it again.
-            QTest::mouseClick(e.form.List1->viewport(), Qt::LeftButton, {}, e.form.List1->visualItemRect(line).center());
+            QTest::mouseClick(List1->viewport(), Qt::LeftButton, {}, List1->visualItemRect(line).center());
             QCOMPARE(view(d), QStringLiteral("Combo1 0-24:7 Option1 Option2* Option3"));
         }
     }
@@ -240,7 +243,7 @@ private slots:
         d->Combo1->setCurrentIndex(5);
         d->OKButton->click();
         QCOMPARE(e.stored(10), byte(0));
-        QCOMPARE(e.form.List1->currentRow(), -1);
+        QCOMPARE(control<QListWidget>(e.form, "List1")->currentRow(), -1);
     }
 
     void windowIsModelessOnTopWithItsTextsAndTabOrder()

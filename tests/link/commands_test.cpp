@@ -11,15 +11,15 @@
 namespace tq {
 namespace {
 
-// The port and the main window of one sender's run. The state starts at values no sender sets,
-// so that an untouched one shows; before each write the port notes the mode and whether the
-// terminal still holds its earlier text.
+// The port and the main window of one sender's run. The engine starts, through the senders, in
+// the output test with sequential memory reading on, and the course count at a value no sender
+// sets, so that a sender that leaves them shows; before each write the port notes the mode and
+// whether the terminal still holds its earlier text.
 struct Rig : test::ScriptedPort {
     Rig()
     {
-        m.ReceiveMode = 9;
-        m.SeqReadActive = 5;
-        m.ChipToBuffer = 7;
+        startMemoryStep(LinkContext{m, *this, host}, true);
+        startOutputTest(m, {0, 0, 0});
         m.RowCounter = 9;
         host.log = &events;
         host.text.set("earlier text");
@@ -27,7 +27,7 @@ struct Rig : test::ScriptedPort {
     }
     std::string state() const
     {
-        return "mode:" + std::to_string(m.ReceiveMode) + (host.text.text().empty() ? " cleared" : "");
+        return "mode:" + std::to_string(int(m.Engine.mode())) + (host.text.text().empty() ? " cleared" : "");
     }
     void write(std::string_view bytes) override
     {
@@ -42,8 +42,9 @@ struct Rig : test::ScriptedPort {
         std::string outputs;
         for (std::uint8_t b : m.OutputBytes)
             outputs += b ? std::to_string(b) + "," : "0,";
-        return "left " + state() + (m.SeqReadActive != 5 ? " seq:" + std::to_string(m.SeqReadActive) : "") +
-               (m.ChipToBuffer != 7 ? " copy:" + std::to_string(m.ChipToBuffer) : "") +
+        const EngineState& e = m.Engine;
+        return "left " + state() + (e.SeqReadActive() != -1 ? " seq:" + std::to_string(e.SeqReadActive()) : "") +
+               (e.ChipToBuffer() != 0 ? " copy:" + std::to_string(e.ChipToBuffer()) : "") +
                (m.RowCounter != 9 ? " rows:" + std::to_string(m.RowCounter) : "") +
                (outputs != "0,0,0,0,0,0," ? " out:" + outputs : "");
     }
@@ -66,15 +67,15 @@ TEST(Commands, EachSenderRunsItsStepsInOrder)
          {"take", "timer:200", "mode:1 cleared", "write:H", "left mode:1 cleared copy:1"}},
         {"VMenu", sendMenuListRequest, {"timer:300", "take", "mode:2", "write:J", "left mode:2"}},
         {"LPFU", sendPhaseRequest, {"mode:4", "write:Y", "left mode:4"}},
-        {"RipIni", sendRepeatInit, {"mode:9", "write:z", "left mode:9"}},
-        {"ErrEEprom", sendForceEepromError, {"mode:9", "write:@", "left mode:9"}},
+        {"RipIni", sendRepeatInit, {"mode:6", "write:z", "left mode:6"}},
+        {"ErrEEprom", sendForceEepromError, {"mode:6", "write:@", "left mode:6"}},
         {"Menu +", key(PanelKey::MenuPlus), {"mode:0", "write:M", "left mode:0"}},
         {"Menu -", key(PanelKey::MenuMinus), {"mode:0", "write:N", "left mode:0"}},
         {"up", key(PanelKey::Up), {"mode:0", "write:2", "left mode:0"}},
         {"down", key(PanelKey::Down), {"mode:0", "write:1", "left mode:0"}},
-        {"ENT", key(PanelKey::Enter), {"mode:9", "write:E", "left mode:0"}},
+        {"ENT", key(PanelKey::Enter), {"mode:6", "write:E", "left mode:0"}},
         {"light", key(PanelKey::Light), {"mode:0", "write:$", "left mode:0"}},
-        {"Cancella testo", clearTerminal, {"left mode:9 cleared"}},
+        {"Cancella testo", clearTerminal, {"left mode:6 cleared"}},
         {"test VDIP1", startVdipTest, {"timer:200", "left mode:0 cleared"}},
         {"Rileggi driver", sendRereadUsbKey, {"mode:0 cleared", "write:C", "left mode:0 cleared"}},
         {"lettura ingressi", startInputPolling, {"timer:60", "left mode:5"}},
@@ -82,8 +83,8 @@ TEST(Commands, EachSenderRunsItsStepsInOrder)
         {"Adres = cartelle", address(MemoryAddress::Folders), {"mode:0", "write:/", "left mode:0"}},
         {"Adres = dati", address(MemoryAddress::KnitData), {"mode:0", "write:R", "left mode:0"}},
         {"Passo", step(false), {"left mode:7 seq:0"}},
-        {"ON", step(true), {"left mode:7 seq:-1"}},
-        {"OFF", stopMemoryStep, {"left mode:9 seq:0"}},
+        {"ON", step(true), {"left mode:7"}},
+        {"OFF", stopMemoryStep, {"left mode:6 seq:0"}},
         {"Produci", startSimulation, {"timer:50", "mode:3", "write:R", "left mode:3 rows:0"}},
         {"CONTEGGIO", requestSimulationStep, {"timer:50", "mode:3", "write:S", "left mode:3"}},
         {"output test", outputs, {"left mode:6 out:129,1,128,0,0,0,"}},

@@ -40,13 +40,16 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ports")));
         const QString alias = dir.filePath(QStringLiteral("ports/banco"));
         QVERIFY(QFile::link(target, alias));
+        const QString networkAlias = dir.filePath(QStringLiteral("ports/telaio"));
+        QVERIFY(QFile::link(QStringLiteral("rfc2217://10.0.0.20:4001"), networkAlias));
 
         PortOpener opener({entry("Porta seriale (COM1)", 1, QStringLiteral("/dev/ttyUSB0")),
                            entry("Collegamento (COM2)", 2, alias, PortEntry::Kind::Alias),
                            // Its digits read 23: the chooser connects to 23, and so does its path.
                            entry("Prolific 2 (COM3)", 3, device),
                            tq::simulatedControllerEntry(4),
-                           entry("Adattatore 1234 (porta)", 5, QStringLiteral("/dev/ttyACM9"))},
+                           entry("Adattatore 1234 (porta)", 5, QStringLiteral("/dev/ttyACM9")),
+                           entry("Collegamento (COM8)", 8, networkAlias, PortEntry::Kind::Alias)},
                           {});
         const struct { QString location; int number; const char* refusal; } cases[] = {
             {QStringLiteral("sim"), 4, ""},
@@ -61,6 +64,9 @@ private slots:
             {QStringLiteral("/dev/pts/77"), 6, ""},
             {QStringLiteral("/dev/pts/77"), 6, ""},
             {QStringLiteral("ttyNONE"), 7, ""},
+            {QStringLiteral("telaio"), 8, ""},
+            {QStringLiteral("rfc2217://10.0.0.20:4001"), 8, ""},  // the URL the alias points at
+            {QStringLiteral("tcp://10.0.0.20:4001"), 9, ""},
         };
         for (const auto& c : cases) {
             const tq::PortPick pick = opener.resolve(c.location);
@@ -68,8 +74,8 @@ private slots:
                      qPrintable(c.location + QStringLiteral(" gives %1 ").arg(pick.number)
                                 + QString::fromLatin1(pick.refusal)));
         }
-        QCOMPARE(opener.entries().size(), std::size_t(7));
-        QCOMPARE(opener.entries()[5].name, std::string("Porta seriale (COM6)"));
+        QCOMPARE(opener.entries().size(), std::size_t(9));
+        QCOMPARE(opener.entries()[6].name, std::string("Porta seriale (COM6)"));
 
         // A list without the simulated controller gains it; a full list names nothing more.
         PortOpener bare({}, {});

@@ -23,9 +23,9 @@ using namespace tq;
 // The window as the engine sees it, with Timer1's interval going where the run says.
 class TimedHost : public test::FakeHost {
 public:
-    void setTimerInterval(int ms) override
+    void intervalChanged(int ms) override
     {
-        FakeHost::setTimerInterval(ms);
+        FakeHost::intervalChanged(ms);
         onInterval(ms);
     }
     std::function<void(int)> onInterval;
@@ -98,12 +98,12 @@ struct Rig {
     }
     void tick(Run& run)
     {
-        if (m.ReceiveMode != Terminal || port.bytesWaiting() > 0)
+        if (m.Engine.mode() != ReceiveMode::Terminal || port.bytesWaiting() > 0)
             run.busyTicks.push_back(now);
         engine.tick();
         run.ticks.push_back(now);
     }
-    Seen look() const { return Seen{now, host.text.text(), port.events, m.ReceiveMode}; }
+    Seen look() const { return Seen{now, host.text.text(), port.events, int(m.Engine.mode())}; }
 };
 
 // Timer1 as it always ran: started at 0 with 100 ms, started again by every new interval, a tick

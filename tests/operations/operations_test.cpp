@@ -35,7 +35,8 @@ TEST_F(TransfersTest, WriteSendsLTheRecordWithAFreshCrcAndTheTextsAs177Bytes)
     m.FileMenuTexts[1] = "abc";
     for (int i = 12; i < kMenuTextSlots; ++i)
         m.FileMenuTexts[i] = "NON INVIARE";  // slots 12-20 never travel
-    m.ReceiveMode = InputPoll;
+    startInputPolling(ctx());
+    port.clearSent();
     host.text.set("prima");
     writeWorkingCopy(ctx(), [this](const std::string& caption) { host.note("Label5:" + caption); });
 
@@ -51,7 +52,7 @@ TEST_F(TransfersTest, WriteSendsLTheRecordWithAFreshCrcAndTheTextsAs177Bytes)
     for (int n = 2; n <= 54; ++n)
         lines += std::to_string(n) + " [0]\r\n";
     EXPECT_EQ(host.text.text(), lines + "55 [250]\r\n56 [32]\r\n");
-    EXPECT_EQ(m.ReceiveMode, InputPoll);
+    EXPECT_EQ(m.Engine.mode(), ReceiveMode::InputPoll);
 }
 
 TEST_F(TransfersTest, CommitSendsWAndThePasswordOnlyWhenTheCopiesAgree)
@@ -77,7 +78,8 @@ TEST_F(TransfersTest, CommitSendsWAndThePasswordOnlyWhenTheCopiesAgree)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         // A working copy and a device copy that agree, as a read-back of a write leaves them.
-        m = Module1{};
+        m.FileParams = m.ChipParams = {};
+        m.FileMenuTexts = m.ChipMenuTexts = {};
         for (int i = 0; i < kParamCount; ++i)
             m.FileParams[i] = static_cast<std::uint8_t>(i * 5 + 1);
         m.ChipParams = m.FileParams;

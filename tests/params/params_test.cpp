@@ -146,7 +146,13 @@ const struct DifferenceCase {
     std::string caption;
 } kDifferences[] = {
     {"nothing read: zero is not the controller's value",
-     [](Module1& m) { m = Module1{}; m.FileParams[4] = 9; m.FileMenuTexts[0] = "X"; }, {}, "nessuna lettura dal TQ310"},
+     [](Module1& m) {
+         m.ChipParams = {};
+         m.ChipParamsRead = m.ChipMenuTextsRead = false;
+         m.FileParams[4] = 9;
+         m.FileMenuTexts[0] = "X";
+     },
+     {}, "nessuna lettura dal TQ310"},
     {"copies agree", [](Module1&) {}, {}, "nessuna riga diversa dal TQ310"},
     {"one parameter edited", [](Module1& m) { edit(m, 30, 7); }, {30}, "1 riga diversa dal TQ310"},
     {"first and last parameter, last listed text",

@@ -1,6 +1,7 @@
-// tq310-sim on a real pseudo-terminal, driven by the tool's own serial backend, senders and
-// receive engine: what it holds, its silent fault, and a dropped line plugged in again. The
-// engine is ticked by hand once the awaited bytes are waiting.
+// tq310-sim on a real pseudo-terminal, and on the network, driven by the tool's own line backends,
+// senders and receive engine: what it holds, its silent fault, a dropped line plugged in again,
+// and several controllers each with its own EEPROM. The engine is ticked by hand once the
+// awaited bytes are waiting.
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -65,9 +66,17 @@ private slots:
         }
     }
 
+    void aDroppedLineGoesAwayAndComesBackBehindTheSameAlias_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("pseudo-terminal") << QStringList();
+        QTest::newRow("network") << QStringList{"--listen", "0", "--rfc2217"};
+    }
+
     void aDroppedLineGoesAwayAndComesBackBehindTheSameAlias()
     {
-        SimulatorProcess sim(kSim);
+        QFETCH(QStringList, arguments);
+        SimulatorProcess sim(kSim, arguments);
         const QString alias = sim.waitForLine(QStringLiteral("Port alias: "));
         Tool tool(alias);
         QVERIFY(tool.port->open(nullptr));
@@ -77,9 +86,9 @@ private slots:
         QSignalSpy lost(tool.port.get(), &tq::SerialPort::deviceLost);
         sim.process().write("drop\n");
         QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 5000);
-        QVERIFY(!QFileInfo::exists(alias));
+        QVERIFY(!QFileInfo(alias).isSymLink());
 
-        // Plugged in again: a new pseudo-terminal behind the same alias.
+        // Plugged in again: a new pseudo-terminal, or the same port, behind the same alias.
         tool.port->close();
         sim.process().write("none\n");
         QCOMPARE(sim.waitForLine(QStringLiteral("Port alias: ")), alias);
@@ -90,6 +99,26 @@ private slots:
         QVERIFY(sim.process().waitForFinished(5000));
         QCOMPARE(sim.process().exitCode(), 0);
         QVERIFY(!QFileInfo(alias).isSymLink());
+    }
+
+    void eachControllerOnTheNetworkHasItsOwnEeprom()
+    {
+        QTemporaryDir dir;
+        for (int k = 1; k <= 2; ++k) {
+            tq::sim::ParamImage image = tq::sim::factorySetup();
+            image.record[0] = std::uint8_t(k);
+            image.sealCrc();
+            QString error;
+            QVERIFY(tq::sim::saveEepromFile(dir.filePath(QStringLiteral("eeprom-%1.bin").arg(k)), image, &error));
+        }
+        SimulatorProcess sim(kSim, {"--listen", "0", "--controllers", "2", "--eeprom", dir.path()});
+        const QStringList lines{sim.slave(), sim.waitForLine(QStringLiteral("Simulated TQ310 on "))};
+        for (int k = 1; k <= 2; ++k) {
+            Tool tool(lines[k - 1]);
+            QVERIFY(tool.port->open(nullptr));
+            QVERIFY(tool.readBack());
+            QCOMPARE(tool.m.ChipParams[0], std::uint8_t(k));
+        }
     }
 
     // Whoever connects on reading "Simulated TQ310 on" must find the alias already pointing at

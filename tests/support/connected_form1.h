@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/Form1.h"
+#include "support/control.h"
 #include "support/scripted_port.h"
 
 namespace tq::test {
@@ -27,40 +28,33 @@ struct ConnectedForm1 {
         form.Form_Load();
         form.module().PortNumber = connect ? 1 : 0;
         form.IniPorta();
-        form.Timer1->stop();
+        control<QTimer>(form, "Timer1")->stop();
     }
 
     Module1& m() { return form.module(); }
     const std::string& terminal() { return form.terminal().text(); }
-    int interval() const { return form.Timer1->interval(); }
+    int interval() const { return control<QTimer>(form, "Timer1")->interval(); }
     void tick() { form.Timer1_Timer(); }
 
-    // A menu item or a button, by its object name.
-    void use(const char* name)
-    {
-        if (auto* button = form.findChild<QPushButton*>(QLatin1String(name)))
-            button->click();
-        else
-            form.findChild<QAction*>(QLatin1String(name))->trigger();
-    }
 };
 
-// Uses the named item while an output test runs, with SeqReadActive at 5 (no item sets it) and
-// the copies agreeing (a commit goes through): the first byte sent and how many, the receive
-// mode, SeqReadActive, whether the terminal was emptied, whether the read-back will copy.
+// Uses the named item while an output test runs with sequential memory reading on ("ON", then
+// the output test's sender) and the copies agreeing (a commit goes through): the first byte sent
+// and how many, the receive mode, SeqReadActive, whether the terminal was emptied, whether the
+// read-back will copy.
 inline std::string itemEffect(const char* name)
 {
     ConnectedForm1 c;
-    c.m().ReceiveMode = OutputTest;
-    c.m().SeqReadActive = 5;
+    use(c.form, "Command23");
+    startOutputTest(c.m(), {0, 0, 0});
     c.m().FileParams[0] = 1;
     c.m().ChipParams = c.m().FileParams;
     c.form.terminal().set("Menu 3");
-    c.use(name);
+    use(c.form, name);
     const std::string sent = c.port->sent();
-    return sent.substr(0, 1) + std::to_string(sent.size()) + " mode " + std::to_string(c.m().ReceiveMode) + " seq " +
-           std::to_string(c.m().SeqReadActive) + (c.terminal().empty() ? " cleared" : "") +
-           (c.m().ChipToBuffer ? " copy" : "");
+    const EngineState& e = c.m().Engine;
+    return sent.substr(0, 1) + std::to_string(sent.size()) + " mode " + std::to_string(int(e.mode())) + " seq " +
+           std::to_string(e.SeqReadActive()) + (c.terminal().empty() ? " cleared" : "") + (e.ChipToBuffer() ? " copy" : "");
 }
 
 // Whether every named item does nothing without a port.
@@ -68,8 +62,9 @@ inline bool nothingUnconnected(std::initializer_list<const char*> names)
 {
     ConnectedForm1 off(false);
     for (const char* name : names)
-        off.use(name);
-    return off.m().ReceiveMode == Terminal && off.m().ChipToBuffer == 0 && off.interval() == 100;
+        use(off.form, name);
+    const EngineState& e = off.m().Engine;
+    return e.mode() == ReceiveMode::Terminal && e.ChipToBuffer() == 0 && off.interval() == interval::Start;
 }
 
 }  // namespace tq::test

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "link/commands.h"
-#include "link/qt_serial_port.h"
+#include "link/port_opener.h"
 #include "link/receive_engine.h"
 #include "support/fake_host.h"
 
@@ -21,13 +21,9 @@ struct EngineOnLine {
         host.module = &m;
         engine.setPort(port.get());
     }
-    // The real serial backend on the given pseudo-terminal or alias, not opened yet.
-    static std::unique_ptr<QtSerialPort> serial(const QString& location)
-    {
-        auto line = std::make_unique<QtSerialPort>();
-        line->setSystemLocation(location);
-        return line;
-    }
+    // The line the tool opens at a location (a pseudo-terminal, an alias, a network URL), not
+    // opened yet.
+    static std::unique_ptr<SerialPort> serial(const QString& location) { return systemLineAt(location); }
     LinkContext ctx() { return {m, *port, host}; }
     // One tick once `count` bytes are waiting, or after `ms` without them; whether they came.
     bool tickWhen(int count, int ms = 5000)
@@ -40,7 +36,8 @@ struct EngineOnLine {
     bool readBack()
     {
         sendReadBack(ctx(), false);
-        return tickWhen(56) && m.ReceiveMode == MenuRead && tickWhen(120) && m.ReceiveMode == Terminal;
+        return tickWhen(56) && m.Engine.mode() == ReceiveMode::MenuRead && tickWhen(120)
+            && m.Engine.mode() == ReceiveMode::Terminal;
     }
 
     Module1 m;

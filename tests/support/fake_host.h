@@ -1,7 +1,7 @@
 #pragma once
-// The main window as the engine and the senders see it, recording what they asked of it. Every
-// call is also logged into `log` (shared with a port's event list when the test wants one order
-// across both).
+// The main window as the engine and the senders see it, recording what they report under the
+// names of the controls the window shows it on. Every call is logged into `log`, when given (a
+// port's event list when the test wants one order across both).
 
 #include <string>
 #include <vector>
@@ -14,37 +14,30 @@ namespace tq::test {
 class FakeHost : public EngineHost {
 public:
     TerminalText& terminal() override { return text; }
-    void setTimerInterval(int ms) override { interval = ms; note("timer:" + std::to_string(ms)); }
-    void ListInit() override
+    void intervalChanged(int ms) override { note("timer:" + std::to_string(ms)); }
+    void copiesChanged() override
     {
         // What the terminal held when the list was rebuilt shows where the refresh fell.
         note("ListInit@" + text.text());
         if (module)
             tq::ListInit(*module);
     }
-    void setLabel1(const std::string& caption) override { label1 = caption; note("Label1:" + caption); }
-    void setLabel4(const std::string& caption) override { label4 = caption; note("Label4:" + caption); }
-    void enableParUsb() override { parUsbEnabled = true; note("ParUsb"); }
-    void conta() override { note("conta"); }
+    void readBackCopied(const std::string& caption) override { note("Label1:" + caption); }
+    void paramRecordTaken(const std::string& caption) override { label4 = caption; note("Label4:" + caption); }
+    void usbCompilerAvailable() override { note("ParUsb"); }
+    void simulationCourseTaken() override { note("conta"); }
     // What the terminal held shows that the notification came after all the engine's text.
     void menuTextsTaken(bool recordTaken) override
     {
         note(std::string(recordTaken ? "readBack@" : "texts@") + text.text());
     }
 
-    void note(const std::string& what) { (log ? *log : own).push_back(what); }
-    const std::vector<std::string>& calls() const { return log ? *log : own; }
+    void note(const std::string& what) { if (log) log->push_back(what); }
 
-    Module1* module = nullptr;  // ListInit renders it when set
+    Module1* module = nullptr;  // copiesChanged renders it when set
     TerminalText text;
-    int interval = 100;
-    std::string label1;
     std::string label4;
-    bool parUsbEnabled = false;
     std::vector<std::string>* log = nullptr;
-
-private:
-    std::vector<std::string> own;
 };
 
 }  // namespace tq::test

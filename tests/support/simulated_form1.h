@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "app/Form1.h"
+#include "support/control.h"
 #include "support/simulator_process.h"
 
 namespace tq::test {
@@ -16,17 +17,23 @@ struct SimulatedTool {
     SimulatorProcess sim;
     Form1 form;
 
-    explicit SimulatedTool(const QStringList& simArguments = {}) : sim(QStringLiteral(TQ310_SIM), simArguments)
+    // Through the chooser, or (portOption) started on the simulator's line as --port starts it.
+    explicit SimulatedTool(const QStringList& simArguments = {}, bool portOption = false)
+        : sim(QStringLiteral(TQ310_SIM), simArguments)
     {
         const QString slave = sim.slave();
-        form.setPortBackends(
-            [slave] {
-                return PortDiscovery{{PortEntry{"Porta seriale (COM1)", slave, slave, 1, PortEntry::Kind::Alias}}, {}};
-            },
-            {});
-        form.Form_Load();
-        form.chooser()->List1_Click(form.chooser()->List1->item(0));
-        form.Timer1->stop();
+        if (portOption) {
+            form.Form_Load(slave);
+        } else {
+            form.setPortBackends(
+                [slave] {
+                    return PortDiscovery{{PortEntry{"Porta seriale (COM1)", slave, slave, 1, PortEntry::Kind::Alias}}, {}};
+                },
+                {});
+            form.Form_Load();
+            form.chooser()->List1_Click(form.chooser()->List1->item(0));
+        }
+        control<QTimer>(form, "Timer1")->stop();
     }
 
     Module1& m() { return form.module(); }
@@ -39,16 +46,16 @@ struct SimulatedTool {
     }
 
     // The engine through the parameter record and the menu texts, a tick as each is complete.
-    bool readBack(QAction* item)
+    bool readBack(const char* item)
     {
-        item->trigger();
+        use(form, item);
         if (!waitForBytes(56))
             return false;
         tick();
-        if (m().ReceiveMode != MenuRead || !waitForBytes(120))
+        if (m().Engine.mode() != ReceiveMode::MenuRead || !waitForBytes(120))
             return false;
         tick();
-        return m().ReceiveMode == Terminal;
+        return m().Engine.mode() == ReceiveMode::Terminal;
     }
 };
 

@@ -11,6 +11,7 @@
 #include "params/list_view.h"
 #include "sim/eeprom_file.h"
 #include "sim/pseudo_terminal.h"
+#include "link/qt_serial_port.h"
 #include "support/engine_on_line.h"
 #include "support/file_bytes.h"
 #include "support/qt_main.h"

@@ -1,4 +1,4 @@
-#include "link/cerca.h"
+#include "ui/cerca.h"
 
 #include <QCloseEvent>
 #include <QItemSelectionModel>
