@@ -1,19 +1,45 @@
-# tq_add_test(NAME name SOURCES a.cpp b.cpp [LIBS extra] [LABELS label...] [PROGRAMS program...] [QT])
+# tq_test_labels(test program label...)
+# Gives the test its labels, and makes each label a build target, tests_<label>, that builds the
+# programs its tests run ("" for a test that runs no program of ours): scripts/test.sh builds
+# tests_unit and tests_window, or tests_<folder>.
+function(tq_test_labels test program)
+  set_tests_properties(${test} PROPERTIES LABELS "${ARGN}")
+  foreach(label ${ARGN})
+    if(NOT TARGET tests_${label})
+      add_custom_target(tests_${label})
+    endif()
+    if(program)
+      add_dependencies(tests_${label} ${program})
+    endif()
+  endforeach()
+endfunction()
+
+# tq_add_test(NAME name SOURCES a.cpp b.cpp [LIBS extra] [PROGRAMS program...] [QT] [TIMEOUT s])
 # Declares one test program built from the listed sources. QT marks a Qt Test program (QTest main);
 # the others run under GoogleTest's main. Window tests link tq310ui and run on the offscreen platform.
-# PROGRAMS names the project's programs the test starts: each is built first and its path given
-# as a definition of its name (tq310-sim: TQ310_SIM).
+# Every test gets two labels here, and nowhere else: its folder (params, app, ...), which
+# scripts/test.sh FOLDER runs, and its kind, which scripts/test.sh --quick and the Windows run choose
+# by: pty (a name ending in _pty: it needs a pseudo-terminal), window (links tq310ui: it needs Qt's
+# offscreen platform) or unit (neither). PROGRAMS names the project's programs the test starts:
+# each is built first and its path given as a definition of its name (tq310-sim: TQ310_SIM).
 #
 # In a Windows build the test programs run under Wine (CMAKE_CROSSCOMPILING_EMULATOR). A test
-# that needs a pseudo-terminal (label pty) or a program that is not built for Windows (tq310-sim)
-# is not built there.
+# that needs a pseudo-terminal (pty) or a program that is not built for Windows (tq310-sim) is not
+# built there.
 if(WIN32)
   find_path(TQ_TEST_FONTS DejaVuSansMono.ttf PATHS /usr/share/fonts/truetype/dejavu NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 endif()
 
 function(tq_add_test)
-  cmake_parse_arguments(T "QT" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;PROGRAMS" ${ARGN})
-  if(WIN32 AND "pty" IN_LIST T_LABELS)
+  cmake_parse_arguments(T "QT" "NAME;TIMEOUT" "SOURCES;LIBS;PROGRAMS" ${ARGN})
+  if(T_NAME MATCHES "_pty$")
+    set(kind pty)
+  elseif("tq310ui" IN_LIST T_LIBS)
+    set(kind window)
+  else()
+    set(kind unit)
+  endif()
+  if(WIN32 AND kind STREQUAL "pty")
     return()
   endif()
   foreach(program IN LISTS T_PROGRAMS)
@@ -48,9 +74,8 @@ function(tq_add_test)
     list(APPEND env "QT_QPA_FONTDIR=${TQ_TEST_FONTS}")
   endif()
   set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}")
-  if(T_LABELS)
-    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
-  endif()
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  tq_test_labels(${T_NAME} ${T_NAME} ${kind} ${folder})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()

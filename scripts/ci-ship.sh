@@ -26,13 +26,13 @@ echo "$listing"
 files=$(echo "$listing" | awk '$1 !~ /^d/ { print $6 }')
 # Nothing a user does not need: every program has its manual page, and nothing else is there.
 while read -r program; do
-  echo "$files" | grep -qx "./usr/share/man/man1/$program.1.gz" || fail "$program has no manual page in the package"
+  grep -qx "./usr/share/man/man1/$program.1.gz" <<<"$files" || fail "$program has no manual page in the package"
 done < <(echo "$files" | sed -n 's|^\./usr/bin/||p')
 stray=$(echo "$files" | grep -vE '^\./usr/(bin/[^/]+|share/(man/man1/[^/]+\.1\.gz|applications/[^/]+\.desktop|icons/hicolor/scalable/apps/[^/]+\.svg|metainfo/[^/]+\.metainfo\.xml|tq310-test/manuale/([^/]+\.md|img/[^/]+\.png)))$' || true)
 [ -z "$stray" ] || fail "files a user does not need in the package: $stray"
 # The user manual with all its pictures, where the help window looks for it.
 while read -r page; do
-  echo "$files" | grep -qx "./usr/share/tq310-test/manuale/$page" || fail "the manual's $page is not in the package"
+  grep -qx "./usr/share/tq310-test/manuale/$page" <<<"$files" || fail "the manual's $page is not in the package"
 done < <(cd "$here/docs/manuale" && find . -type f | sed 's|^\./||')
 
 step "install"
@@ -43,8 +43,10 @@ step "installed programs"
 version=$(sed -n 's/^project(tq310-test VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/tq310-test --version)" = "tq310-test $version" ] \
   || fail "tq310-test --version does not say $version"
-/usr/bin/tq310-sim --help | head -n 1
-/usr/bin/tq310-sim --help | grep -q -- '--eeprom <file>' || fail "tq310-sim --help lists no options"
+# Read in full before it is looked at: a reader that stops early would end the program with SIGPIPE.
+sim_help=$(/usr/bin/tq310-sim --help)
+echo "${sim_help%%$'\n'*}"
+grep -q -- '--eeprom <file>' <<<"$sim_help" || fail "tq310-sim --help lists no options"
 # The command of the desktop entry, with the installation check's test hook: it reads the
 # parameters of the simulated controller inside the tool and ends.
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/com.kelvora.tq310test.desktop)

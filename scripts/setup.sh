@@ -2,7 +2,8 @@
 # Installs, from Debian's packages only, what building and testing tq310-test needs; with
 # --ship also what building and proving its package need; with --windows what cross-building it for
 # Windows and testing that build under Wine need (scripts/windows.sh); with --fuzz also clang and
-# its runtime, which scripts/fuzz.sh needs.
+# its runtime, which scripts/fuzz.sh needs; with --coverage also gcovr, which scripts/coverage.sh
+# needs.
 # Packages already present are left alone, so a second run costs a few seconds.
 set -euo pipefail
 
@@ -31,6 +32,8 @@ elif [ "${1:-}" = "--windows" ]; then
   )
 elif [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)   # libFuzzer and clang's sanitizer runtime
+elif [ "${1:-}" = "--coverage" ]; then
+  packages+=(gcovr)
 fi
 
 missing=()

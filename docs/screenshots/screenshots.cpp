@@ -2,7 +2,8 @@
 // connected to the simulated controller inside the tool, each put in the state the manual
 // describes through its menus, buttons and keys, as a user would; the receive timer runs in the
 // event loop as it does for the user. scripts/screenshots.sh builds and runs it.
-//   tq310-screenshots <folder>    writes <folder>/<picture>.png, one per scene
+//   tq310-screenshots <folder>           writes <folder>/<picture>.png, one per scene
+//   tq310-screenshots <folder> <name>    only the main window connected, as <folder>/<name>.png
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -32,6 +33,7 @@
 namespace {
 
 QString g_folder;
+QByteArray g_mainOnly;  // the main window's picture alone, under this name
 int g_failures = 0;
 
 // A window of the tool that is shown, by its object name.
@@ -160,6 +162,10 @@ void scenes(tq::Form1& form)
     waitFor("the read-back", [&] { return terminalText(&form).contains("VOCI NEL MENU"); });
     use(&form, "ChipBuffer");
     waitFor("the copy of the controller's values", [&] { return terminalText(&form).contains("PROCEDURA COMPLETATA"); });
+    if (!g_mainOnly.isEmpty()) {
+        save(&form, g_mainOnly.constData());
+        return;
+    }
     save(&form, "form1-simulatore");
 
     // One line edited: the edit dialog, then the line that differs from the controller, marked
@@ -272,10 +278,12 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tq310-screenshots <folder>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: tq310-screenshots <folder> [<name>]\n");
         return 2;
     }
+    if (argc == 3)
+        g_mainOnly = argv[2];
     g_folder = QString::fromLocal8Bit(argv[1]);
     // Qt's own parts (the buttons of a message box) in Italian, as the program shows them.
     tq::ui::installQtItalian();

@@ -7,11 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "link/commands.h"
-#include "link/port_opener.h"
-#include "link/receive_engine.h"
 #include "sim/eeprom_file.h"
-#include "support/fake_host.h"
+#include "support/engine_on_line.h"
 #include "support/simulator_process.h"
 
 using tq::test::SimulatorProcess;
@@ -20,33 +17,9 @@ namespace {
 
 const QString kSim = QStringLiteral(TQ310_SIM);
 
-// The tool's side: shared state, the main window as the engine sees it, the line's backend.
-struct Tool {
-    explicit Tool(const QString& location) : port(tq::systemLineAt(location))
-    {
-        m.NoAnswerText = tq::BuildNoAnswerText();
-        host.module = &m;
-        engine.setPort(port.get());
-    }
-    // One tick once `count` bytes are waiting, or after `ms` without them; whether they came.
-    bool tickWhen(int count, int ms = 5000)
-    {
-        const bool arrived = QTest::qWaitFor([&] { return port->bytesWaiting() >= count; }, ms);
-        engine.tick();
-        return arrived;
-    }
-    // "Carica parametri  dal TQ310", up to the end of the menu texts.
-    bool readBack()
-    {
-        tq::sendReadBack({m, *port, host}, false);
-        return tickWhen(56) && m.Engine.mode() == tq::ReceiveMode::MenuRead && tickWhen(120)
-            && m.Engine.mode() == tq::ReceiveMode::Terminal;
-    }
-
-    std::unique_ptr<tq::SerialPort> port;
-    tq::Module1 m;
-    tq::test::FakeHost host;
-    tq::ReceiveEngine engine{m, host};
+// The tool's side on the real serial backend.
+struct Tool : tq::test::EngineOnLine {
+    explicit Tool(const QString& location) : EngineOnLine(serial(location)) {}
 };
 
 }  // namespace
@@ -85,7 +58,7 @@ private slots:
         tool.m.ChipMenuTexts.fill("PRIMA     ");
         const tq::Module1 before = tool.m;
         for (const bool toBuffer : {false, true}) {  // "Carica parametri", then into the buffer
-            tq::sendReadBack({tool.m, *tool.port, tool.host}, toBuffer);
+            tq::sendReadBack(tool.ctx(), toBuffer);
             QVERIFY(!tool.tickWhen(1, 400));  // a controller answers the record within 60 ms
             QCOMPARE(tool.host.text.text(), tool.m.NoAnswerText);
             QVERIFY(tool.m.ChipParams == before.ChipParams && tool.m.ChipMenuTexts == before.ChipMenuTexts);

@@ -2,7 +2,6 @@
 // while the line runs, what the filters leave, and that a trace saved from it opens in it again.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -14,6 +13,7 @@
 #include <sys/stat.h>
 
 #include "support/disk_full.h"
+#include "support/file_bytes.h"
 #include "trace/line_trace_window.h"
 #include "trace/trace_file.h"
 #include "ui/message_box.h"
@@ -120,9 +120,7 @@ private slots:
         w.SaveButton->click();
         tq::TraceFrames frames(live);
         frames.update();
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll().toStdString(), tq::traceText(frames));
+        QCOMPARE(tq::test::fileBytes(path).toStdString(), tq::traceText(frames));
 
         // The line goes on; the saved file shows what it held then.
         pollSession(live, 1, us);
@@ -158,11 +156,8 @@ private slots:
         const QString folder = m_dir.filePath(QStringLiteral("\u039C\u03B7\u03C7\u03B1\u03BD\u03AE"));
         const QString broken = folder + QStringLiteral("/rotto.txt"), fifo = folder + QStringLiteral("/fifo.txt");
         QVERIFY(QDir().mkpath(folder) && mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-        {
-            QFile file(broken);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("0.000000 TX 48\n0.000001 TX\n");
-        }
+        const QByteArray content("0.000000 TX 48\n0.000001 TX\n");
+        QVERIFY(tq::test::writeFile(broken, content));
         tq::ui::MessageCapture capture;
         for (const QString& path : {broken, fifo, QStringLiteral("/dev/zero")}) {
             w.askPath = [&](bool) { return path; };
@@ -183,12 +178,10 @@ private slots:
             QCOMPARE(capture.messages[i].shown, shown[qsizetype(i)]);
             QCOMPARE(capture.messages[i].title, std::string("ERRORE"));
         }
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("0.000000 TX 48\n0.000001 TX\n"));  // left as it was
+        QCOMPARE(tq::test::fileBytes(broken), content);  // left as it was
     }
 #endif
 };
 
 QTEST_MAIN(LineTraceWindowTest)
-#include "line_trace_window_test.moc"
+#include "window_test.moc"

@@ -1,13 +1,21 @@
-// The simulated controller, command family by command family: the bytes the tool writes, and
-// the answers the tool relies on.
+// The simulated controller without a line: command family by command family, the bytes the tool
+// writes and the answers the tool relies on; the in-process port at 9600 baud on a clock the test
+// moves; and the controller of a saved trace, where a replay that answers a command with another
+// command's answer, loses the order of recording or stops answering what the trace never saw would
+// show the engineer on the bench something other than what happened at the machine.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "params/crc.h"
 #include "sim/controller_model.h"
 #include "sim/eeprom_file.h"
+#include "sim/simulated_port.h"
+#include "sim/trace_replay.h"
 
 namespace tq::sim {
 namespace {
@@ -196,6 +204,177 @@ TEST(Controller, FaultModesShapeTheAnswers)
         c.receive("L" + setupWith({{1, 1}}).bytes() + "WVorela\r", 0);
         EXPECT_EQ(c.eeprom() == factorySetup(), tc.record == 0);
     }
+}
+
+// The in-process port, with a clock the test moves by hand.
+struct SimulatedPortTest : ::testing::Test {
+    std::int64_t m_now = 1'000'000'000;
+
+    std::unique_ptr<SimulatedPort> openPort()
+    {
+        auto port = std::make_unique<SimulatedPort>(nullptr, [this] { return m_now; });
+        port->open(nullptr);
+        return port;
+    }
+};
+
+// At 9600 baud 8N1 a byte takes 1.0417 ms each way: an answer is all there once the request
+// has gone out and its last byte has come back, and no earlier.
+TEST_F(SimulatedPortTest, AnswersArriveAtNineThousandSixHundredBaud)
+{
+    const std::string zero(1, '\0');
+    const struct { std::vector<std::string> writes; int request, answer; } cases[] = {
+        {{"H"}, 1, 56},
+        {{"HJ"}, 1, 176},  // the texts queue behind the record
+        {{"!", "\x01", zero, zero, zero, zero}, 6, 4},
+    };
+    for (const auto& tc : cases) {
+        auto port = openPort();
+        const std::int64_t start = m_now;
+        for (const std::string& w : tc.writes)
+            port->write(w);
+        m_now = start + (tc.request + tc.answer) * kByteNs - 1;
+        EXPECT_EQ(port->bytesWaiting(), tc.answer - 1);
+        m_now += 1;
+        EXPECT_EQ(port->takeAll().size(), std::size_t(tc.answer));
+    }
+}
+
+TEST_F(SimulatedPortTest, TakeAllGivesWhatHasArrivedAndDiscardSparesWhatIsStillOnTheLine)
+{
+    auto port = openPort();
+    port->write("J");
+    m_now += 11 * kByteNs;
+    EXPECT_EQ(port->takeAll(), std::string("SELEZIONA "));
+    // The input poll writes "K" and empties the receive buffer at once: what is still on
+    // the line, the rest of the texts and the input byte, is waiting at the next tick.
+    port->write("K");
+    port->discardAll();
+    EXPECT_EQ(port->bytesWaiting(), 0);
+    m_now += 200'000'000;
+    EXPECT_EQ(port->bytesWaiting(), 110 + 1);
+}
+
+TEST_F(SimulatedPortTest, ClosingLosesTheAnswerAndADroppedLineIsLostOnceAndCannotBeOpened)
+{
+    auto port = openPort();
+    port->write("H");
+    port->close();
+    port->write("J");
+    EXPECT_TRUE(port->open(nullptr));
+    m_now += 1'000'000'000;
+    EXPECT_EQ(port->bytesWaiting(), 0);
+
+    QSignalSpy lost(port.get(), &tq::SerialPort::deviceLost);
+    port->write("J");
+    port->controller().setFault(Fault::LineDropped);
+    m_now += 200'000'000;
+    EXPECT_TRUE(port->bytesWaiting() == 0 && !port->isOpen());
+    EXPECT_EQ(lost.count(), 0);  // reported from the event loop, not inside the call
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);  // the loss is reported from the event loop
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lost.count() == 1; }, 5000));
+    EXPECT_EQ(lost.at(0).at(0).toString(), lineDroppedText());
+    QString error;
+    EXPECT_FALSE(port->open(&error));
+    EXPECT_EQ(error, lineDroppedText());
+
+    port->controller().setFault(Fault::None);  // plugged in again
+    EXPECT_TRUE(port->open(nullptr));
+    port->write("H");
+    m_now += 100'000'000;
+    EXPECT_EQ(port->bytesWaiting(), 56);
+}
+
+using Dir = LineDirection;
+
+// What the replay answers to each write, one write every `gapMs`.
+std::vector<std::string> answers(TraceReplay& replay, const std::vector<std::string>& writes, int gapMs = 1000)
+{
+    std::vector<std::string> got;
+    std::int64_t ms = 0;
+    for (const std::string& w : writes)
+        got.push_back(replay.receive(w, ms += gapMs));
+    return got;
+}
+
+TEST(TraceReplay, EachCommandGetsItsRecordedAnswersInOrderThenStartsOver)
+{
+    const std::vector<TraceFrame> trace = {
+        {0, Dir::Received, "spoken before any command"},
+        {10, Dir::Sent, "K"},
+        {20, Dir::Received, "\x1C"},
+        {30, Dir::Sent, "H"},
+        {40, Dir::Received, "first half "},
+        {50, Dir::Received, "second half"},
+        {60, Dir::Sent, "K"},
+        {70, Dir::Received, "\x1B"},
+        {80, Dir::Sent, "K"},  // the controller did not answer this one
+        {90, Dir::Sent, "&"},
+        {95, Dir::Received, "D8192"},
+    };
+    ControllerModel model;
+    TraceReplay replay(trace, model);
+    EXPECT_EQ(replay.commandCount(), 3u);
+    EXPECT_EQ(replay.answerCount(), 5u);
+    EXPECT_EQ(answers(replay, {"K", "K", "K", "K", "H", "&", "&", "H"}),
+              (std::vector<std::string>{"\x1C", "\x1B", "", "\x1C", "first half second half", "D8192", "D8192",
+                                        "first half second half"}));
+}
+
+TEST(TraceReplay, CommandsWithDataAreMatchedWhole)
+{
+    const std::string outputsOn("!\x01\x00\x00\x00\x00", 6);
+    const std::string outputsOff("!\x00\x00\x00\x00\x00", 6);
+    const std::vector<TraceFrame> trace = {
+        {0, Dir::Sent, outputsOn}, {1, Dir::Received, "echo on"},
+        {2, Dir::Sent, outputsOff}, {3, Dir::Received, "echo off"},
+    };
+    ControllerModel model;
+    TraceReplay replay(trace, model);
+    // The five output bytes may come one write at a time, as the engine sends them.
+    std::vector<std::string> writes;
+    for (char c : outputsOff)
+        writes.emplace_back(1, c);
+    writes.push_back(outputsOn);
+    const std::vector<std::string> got = answers(replay, writes, 1);
+    EXPECT_EQ(got.back(), "echo on");
+    EXPECT_EQ(got[5], "echo off");
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(got[i], "") << i;
+}
+
+// What the trace never saw, the simulated controller answers; and it keeps up with every byte,
+// so that a write the trace did not hold still reaches its memory.
+TEST(TraceReplay, TheSimulatedControllerAnswersTheRestAndSeesEveryByte)
+{
+    ControllerModel plain;
+    const std::string factoryRecord = plain.receive("H", 0);
+    ParamImage written = factorySetup();
+    written.record[0] = 1;
+    written.sealCrc();
+
+    const std::vector<TraceFrame> trace = {{0, Dir::Sent, "J"}, {1, Dir::Received, "recorded texts"}};
+    ControllerModel model;
+    TraceReplay replay(trace, model);
+    EXPECT_EQ(answers(replay, {"H", "J", "L" + written.bytes(), "H"}),
+              (std::vector<std::string>{factoryRecord, "recorded texts", "",
+                                        std::string(written.record.begin(), written.record.end())}));
+
+    model.setFault(Fault::Silent);  // a fault mode is the simulated controller's: no recording then
+    EXPECT_EQ(replay.receive("J", 100'000), "");
+}
+
+TEST(TraceReplay, ACommandWhoseDataStopsComingIsDropped)
+{
+    const std::vector<TraceFrame> trace = {{0, Dir::Sent, "H"}, {1, Dir::Received, "recorded"}};
+    ControllerModel model;
+    TraceReplay replay(trace, model);
+    EXPECT_EQ(replay.receive("!\x01", 0), "");
+    // Past the controller's 500 ms the "H" is a command again, not an output byte.
+    EXPECT_EQ(replay.receive("H", 501), "recorded");
+    EXPECT_EQ(replay.receive("!\x01", 1000), "");
+    EXPECT_EQ(replay.receive("H", 1400), "");  // still the output frame's data
 }
 
 }  // namespace

@@ -1,0 +1,216 @@
+// The parameter record and the main list built from it. The faults they guard against: a CRC
+// that is not the controller's (CCITT, x16 + x12 + x5 + 1) or counts its own bytes, an output byte
+// read with the wrong number or timing, a list line out of its columns, and difference marks
+// before the controller sent anything, or a status line that calls none where the commit refuses.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "operations/transfers.h"
+#include "params/crc.h"
+#include "params/differences.h"
+#include "params/list_view.h"
+#include "params/param_record.h"
+#include "params/param_table.h"
+#include "support/fake_host.h"
+#include "support/scripted_port.h"
+
+namespace tq {
+namespace {
+
+TEST(Crc, CheckValueAndCrcgenStoresBothBytesAndCaptionsThem)
+{
+    const char* digits = "123456789";
+    EXPECT_EQ(crc16(reinterpret_cast<const std::uint8_t*>(digits), std::strlen(digits)), 0x29B1);
+
+    const struct { int index; std::uint8_t value, high, low; const char* caption; } cases[] = {
+        {-1, 0, 102, 71, "102-71 File"},  // index -1: all zero
+        {0, 1, 250, 32, "250-32 File"},
+    };
+    for (const auto& c : cases) {
+        ParamRecord r{};
+        if (c.index >= 0)
+            r[c.index] = c.value;
+        // Whatever the CRC and spare bytes held before must not count.
+        r[kCrcHigh] = 0xAA;
+        r[kCrcLow] = 0x55;
+        r[56] = 0x77;
+        EXPECT_EQ(Crcgen(r), c.caption);
+        EXPECT_EQ(r[kCrcHigh], c.high);
+        EXPECT_EQ(r[kCrcLow], c.low);
+        EXPECT_EQ(chipCrcCaption(r), std::to_string(c.high) + "-" + std::to_string(c.low) + " Chip ");
+    }
+}
+
+TEST(ParamRecord, ChannelCountFollowsBoardsLessProtection)
+{
+    const struct { std::uint8_t boards; std::uint16_t channels; } cases[] = {
+        {0, 0}, {1, 8}, {3, 24}, {16, 0}, {18, 16}, {19, 24}, {4, 32}, {47, 248}, {48, 256}, {255, 1912},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(channelCountFor(c.boards), c.channels) << "boards byte " << int(c.boards);
+}
+
+TEST(ParamRecord, AnOutputByteDecodesToNumberAndTimingWithBit7Winning)
+{
+    const struct { std::uint8_t value; int output; OutputTiming timing; } cases[] = {
+        {0, 0, OutputTiming::Count}, {7, 7, OutputTiming::Count}, {71, 7, OutputTiming::PhaseZero},
+        {135, 7, OutputTiming::Pulse}, {200, 8, OutputTiming::Pulse},  // 128 + 64 + 8
+        {0xC5, 5, OutputTiming::Pulse}, {0x3F, 31, OutputTiming::Count},  // bit 5 carries no meaning of its own
+    };
+    for (const auto& c : cases) {
+        const OutputAssignment a = decodeOutput(c.value);
+        EXPECT_EQ(a.output, c.output) << int(c.value);
+        EXPECT_EQ(a.timing, c.timing) << int(c.value);
+    }
+}
+
+TEST(ListInit, EveryParameterLineIsItsNumberedLabelAndBothValuesLeftJustified)
+{
+    for (int i = 0; i < kParamCount; ++i) {
+        const std::string line = parameterLine(i, 0, 0);
+        ASSERT_EQ(line.size(), 38u) << line;
+        EXPECT_EQ(std::stoi(line.substr(25, 2)), i + 1) << line;
+        EXPECT_EQ(line.compare(0, ParamNames[i].size(), ParamNames[i]), 0) << line;
+        EXPECT_EQ(line.substr(27), "[0  ] [0  ]") << line;
+    }
+    const struct { std::uint8_t file, chip; const char* tail; } cases[] = {
+        {5, 12, "5  ] [12 ]"}, {255, 255, "255] [255]"}, {10, 0, "10 ] [0  ]"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(parameterLine(0, c.file, c.chip), std::string("Lato di inizio conteggio  1[") + c.tail);
+}
+
+TEST(ListInit, StartUpStateShowsZerosHeaderAndEmptyTexts)
+{
+    Module1 m;
+    m.CurrentFileName = "Dati di default";
+    const ListContent c = ListInit(m);
+    ASSERT_EQ(c.lines.size(), 66u);
+    EXPECT_EQ(c.label1, " File = Dati di default");
+    EXPECT_EQ(c.label5, "102-71 File");
+    EXPECT_EQ(c.lines[0], "Lato di inizio conteggio  1[0  ] [0  ]");
+    EXPECT_EQ(c.lines[54], "======== VOCI MENU ===========");
+    // An empty text leaves its caption and the bar alone on the line.
+    for (int k = 0; k < 11; ++k)
+        EXPECT_TRUE(c.lines[55 + k].size() == 17 && c.lines[55 + k].ends_with("| ")) << c.lines[55 + k];
+    EXPECT_EQ(m.ChannelCount, 0);
+    EXPECT_EQ(m.FileParams[56], 0);
+}
+
+TEST(ListInit, ShowsWorkingAndDeviceValuesSideBySide)
+{
+    Module1 m;
+    m.FileParams[33] = 7;
+    m.ChipParams[33] = 135;
+    m.FileParams[3] = 19;
+    m.FileMenuTexts[10] = "ABCDEFGHIJKLMN";  // longer than 10 only from a file: shown in full
+    m.FileMenuTexts[11] = "not listed";
+    m.CurrentFileName = "";
+    const ListContent c = ListInit(m);
+    EXPECT_EQ(c.lines[33], "P9 Filetto destro        34[7  ] [135]");
+    EXPECT_EQ(c.lines[65], "ranghi         | ABCDEFGHIJKLMN");
+    EXPECT_EQ(c.label1, " File = ");
+    EXPECT_EQ(m.ChannelCount, 24);
+    // Crcgen ran last: the stored CRC matches the caption.
+    EXPECT_EQ(c.label5, std::to_string(m.FileParams[54]) + "-" + std::to_string(m.FileParams[55]) + " File");
+    EXPECT_NE(c.label5, "102-71 File");
+}
+
+// Both copies equal and read: what a "Trasferisci parametri da  TQ310 al buffer" leaves.
+Module1 agreed()
+{
+    Module1 m;
+    for (int i = 0; i < kParamCount; ++i)
+        m.FileParams[i] = static_cast<std::uint8_t>(i * 5);
+    Crcgen(m.FileParams);
+    m.ChipParams = m.FileParams;
+    for (int k = 0; k < kDeviceMenuTexts; ++k)
+        m.FileMenuTexts[k] = m.ChipMenuTexts[k] = "TESTO " + std::to_string(k + 10) + "  ";
+    m.ChipParamsRead = m.ChipMenuTextsRead = true;
+    return m;
+}
+
+// One parameter changed in the working copy, with its CRC recomputed as every list refresh does.
+void edit(Module1& m, int index, std::uint8_t value)
+{
+    m.FileParams[index] = value;
+    Crcgen(m.FileParams);
+}
+
+const struct DifferenceCase {
+    const char* name;
+    std::function<void(Module1&)> change;
+    std::vector<int> lines;
+    std::string caption;
+} kDifferences[] = {
+    {"nothing read: zero is not the controller's value",
+     [](Module1& m) {
+         m.ChipParams = {};
+         m.ChipParamsRead = m.ChipMenuTextsRead = false;
+         m.FileParams[4] = 9;
+         m.FileMenuTexts[0] = "X";
+     },
+     {}, "nessuna lettura dal TQ310"},
+    {"copies agree", [](Module1&) {}, {}, "nessuna riga diversa dal TQ310"},
+    {"one parameter edited", [](Module1& m) { edit(m, 30, 7); }, {30}, "1 riga diversa dal TQ310"},
+    {"first and last parameter, last listed text",
+     [](Module1& m) { edit(m, 0, 1); edit(m, 53, 200); m.FileMenuTexts[10] = "RANGHI    "; }, {0, 53, 65},
+     "3 righe diverse dal TQ310"},
+    {"a short text from a file", [](Module1& m) { m.FileMenuTexts[2] = "TESTO 12"; }, {57}, "1 riga diversa dal TQ310"},
+    {"record read, texts not yet",
+     [](Module1& m) { m.ChipMenuTextsRead = false; edit(m, 3, 17); m.FileMenuTexts[0] = "X"; }, {3},
+     "1 riga diversa dal TQ310"},
+    {"texts read alone (menu list)",
+     [](Module1& m) { m.ChipParamsRead = false; edit(m, 3, 17); m.FileMenuTexts[0] = "X"; }, {55},
+     "1 riga diversa dal TQ310"},
+    {"text 11 is not a line", [](Module1& m) { m.FileMenuTexts[11] = "ALTRO"; }, {},
+     "nessuna riga diversa dal TQ310 + 1 testo non in lista"},
+    {"texts beyond the controller's twelve",
+     [](Module1& m) { m.FileMenuTexts[12] = "da file"; m.FileMenuTexts[20] = "anche"; edit(m, 8, 1); }, {8},
+     "1 riga diversa dal TQ310 + 2 testi non in lista"},
+    {"the controller's CRC went wrong", [](Module1& m) { m.ChipParams[kCrcLow] ^= 1; }, {},
+     "nessuna riga diversa dal TQ310 + CRC diverso"},
+    {"a wrong CRC under a different parameter says the parameter",
+     [](Module1& m) { m.ChipParams[kCrcLow] ^= 1; edit(m, 8, 1); }, {8}, "1 riga diversa dal TQ310"},
+};
+
+// Once both halves are read, the status line says nothing differs exactly when the commit goes
+// through: a refused commit always has something in sight.
+TEST(Differences, MarkedLinesTheirCountAndTheCommitAgree)
+{
+    for (const DifferenceCase& c : kDifferences) {
+        Module1 m = agreed();
+        c.change(m);
+        const Differences d = compareCopies(m);
+        std::vector<int> lines;
+        for (const LineDifference& l : d.lines)
+            lines.push_back(l.line);
+        EXPECT_EQ(lines, c.lines) << c.name;
+        const std::string caption = differencesCaption(m, d);
+        EXPECT_EQ(caption, c.caption) << c.name;
+        if (!m.ChipParamsRead || !m.ChipMenuTextsRead)
+            continue;
+        test::ScriptedPort port;
+        test::FakeHost host;
+        const bool agree = compareForCommit(LinkContext{m, port, host}) == CommitCheck::Agree;
+        EXPECT_EQ(caption == "nessuna riga diversa dal TQ310", agree) << c.name;
+    }
+}
+
+TEST(Differences, TheTooltipSaysBothValuesBlanksIncluded)
+{
+    Module1 m = agreed();
+    edit(m, 30, 7);
+    m.ChipParams[31] = 255;
+    m.FileMenuTexts[1] = "pi\xF9";
+    const Differences d = compareCopies(m);
+    ASSERT_EQ(d.lines.size(), 3u);
+    EXPECT_EQ(d.lines[0].toolTip, "buffer [7]  TQ310 [150]");
+    EXPECT_EQ(d.lines[1].toolTip, "buffer [155]  TQ310 [255]");
+    EXPECT_EQ(d.lines[2].toolTip, "buffer [pi\xF9]  TQ310 [TESTO 11  ]");
+}
+
+}  // namespace
+}  // namespace tq

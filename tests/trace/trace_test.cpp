@@ -1,0 +1,982 @@
+// The line trace, from the ring to what the engineer reads. The faults they guard against: a ring
+// that loses bytes in the middle, reorders them, lets time run backwards or grows past its bound;
+// a tracing port that changes what the tool sees or misses bytes it threw away unread; a frame that
+// swallows its answer or an answer split at a gap the line never had; a wrong word in the decoding
+// (a record called correct whose CRC does not match, an answer called complete that is short); a
+// table row announced that is not there; a saved trace that does not read back byte for byte, or
+// a failed save that destroys the previous file.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <random>
+
+#include <sys/stat.h>
+
+#include "link/commands.h"
+#include "link/receive_engine.h"
+#include "operations/transfers.h"
+#include "sim/simulated_port.h"
+#include "support/disk_full.h"
+#include "support/file_bytes.h"
+#include "support/fake_host.h"
+#include "support/scripted_port.h"
+#include "trace/line_trace.h"
+#include "trace/trace_decoder.h"
+#include "trace/trace_file.h"
+#include "trace/trace_frames.h"
+#include "trace/trace_table.h"
+#include "trace/tracing_port.h"
+
+namespace tq {
+namespace {
+
+using Dir = LineDirection;
+
+struct Recorded {
+    Dir direction;
+    std::int64_t us;
+    std::string bytes;
+};
+
+std::vector<Recorded> held(const LineTrace& trace)
+{
+    std::vector<Recorded> all;
+    for (std::uint64_t e = trace.firstEntry(); e < trace.endEntry(); ++e) {
+        Recorded r{trace.direction(e), trace.timeUs(e), {}};
+        trace.appendBytes(e, r.bytes);
+        EXPECT_EQ(r.bytes.size(), trace.size(e));
+        all.push_back(std::move(r));
+    }
+    return all;
+}
+
+TEST(LineTrace, EntriesComeBackInOrderWithTheirDirectionAndTimeSinceTheRestart)
+{
+    std::int64_t now = 5'000'000'000;  // ns
+    LineTrace trace(LineTrace::kCapacityBytes, [&] { return now; });
+    trace.record(Dir::Sent, "stale");
+    now += 1'000'000;
+    trace.restart();
+    EXPECT_TRUE(trace.empty());
+
+    const struct { std::int64_t advanceNs; Dir direction; std::string bytes; std::int64_t us; } steps[] = {
+        {0, Dir::Sent, "H", 0},
+        {1'999, Dir::Received, std::string("\x00\x01", 2), 1},  // microseconds, rounded down
+        {59'000'001, Dir::Received, std::string(54, '\xFF'), 59'002},
+        {1'000, Dir::Sent, "J", 59'003},
+    };
+    for (const auto& s : steps) {
+        now += s.advanceNs;
+        trace.record(s.direction, s.bytes);
+    }
+    trace.record(Dir::Sent, "");  // nothing went over the line: no entry
+
+    const auto all = held(trace);
+    ASSERT_EQ(all.size(), std::size(steps));
+    EXPECT_EQ(trace.firstEntry(), 0u);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(all[i].direction, steps[i].direction) << i;
+        EXPECT_EQ(all[i].us, steps[i].us) << i;
+        EXPECT_EQ(all[i].bytes, steps[i].bytes) << i;
+    }
+    EXPECT_EQ(trace.byteCount(), 1u + 2 + 54 + 1);
+}
+
+TEST(LineTrace, TimesNeverGoBackAndSaturateAfterTwelveDays)
+{
+    LineTrace trace;
+    const struct { std::int64_t us; std::int64_t held; } cases[] = {
+        {100, 100},
+        {50, 100},  // a clock that stepped back
+        {LineTrace::kMaxTimeUs + 5, LineTrace::kMaxTimeUs},
+        {1, LineTrace::kMaxTimeUs},
+    };
+    for (const auto& c : cases) {
+        trace.recordAt(Dir::Received, c.us, "x");
+        EXPECT_EQ(trace.timeUs(trace.endEntry() - 1), c.held) << c.us;
+    }
+}
+
+// A flood of entries of every size through a small ring: it never holds more than its bound, it
+// always holds exactly the newest entries that fit, whole, and their bytes across the wrap.
+TEST(LineTrace, AFloodDropsTheOldestWholeEntriesAndStaysWithinTheBound)
+{
+    constexpr std::size_t capacity = 1000;
+    LineTrace trace(capacity);
+    std::mt19937 random(17);
+    std::vector<Recorded> all;
+    for (int i = 0; i < 20'000; ++i) {
+        const std::size_t size = 1 + random() % (i % 100 == 0 ? 400 : 12);
+        Recorded r{random() % 2 ? Dir::Sent : Dir::Received, i, std::string(size, '\0')};
+        for (char& c : r.bytes)
+            c = static_cast<char>(random());
+        trace.recordAt(r.direction, r.us, r.bytes);
+        all.push_back(r);
+        ASSERT_LE(trace.byteCount(), capacity);
+    }
+    // The newest entries that fit, counted from the end.
+    std::size_t keep = 0, bytes = 0;
+    while (keep < all.size() && bytes + all[all.size() - 1 - keep].bytes.size() <= capacity)
+        bytes += all[all.size() - 1 - keep++].bytes.size();
+    const auto now = held(trace);
+    ASSERT_EQ(now.size(), keep);
+    EXPECT_EQ(trace.firstEntry(), all.size() - keep);
+    EXPECT_EQ(trace.byteCount(), bytes);
+    for (std::size_t i = 0; i < keep; ++i) {
+        const Recorded& want = all[all.size() - keep + i];
+        ASSERT_EQ(now[i].bytes, want.bytes) << i;
+        ASSERT_EQ(now[i].us, want.us) << i;
+        ASSERT_EQ(now[i].direction, want.direction) << i;
+    }
+}
+
+TEST(LineTrace, TheFullSizeRingHoldsFourMebibytesOfSingleBytes)
+{
+    LineTrace trace;
+    const std::size_t flood = LineTrace::kCapacityBytes + 12345;
+    for (std::size_t i = 0; i < flood; ++i) {
+        const char byte = static_cast<char>(i);
+        trace.recordAt(i % 2 ? Dir::Received : Dir::Sent, static_cast<std::int64_t>(i), std::string_view(&byte, 1));
+    }
+    EXPECT_EQ(trace.byteCount(), LineTrace::kCapacityBytes);
+    EXPECT_EQ(trace.endEntry() - trace.firstEntry(), LineTrace::kCapacityBytes);
+    EXPECT_EQ(trace.firstEntry(), 12345u);
+    for (std::uint64_t e : {trace.firstEntry(), trace.firstEntry() + 777, trace.endEntry() - 1}) {
+        std::string b;
+        trace.appendBytes(e, b);
+        EXPECT_EQ(b, std::string(1, static_cast<char>(e)));
+        EXPECT_EQ(trace.timeUs(e), static_cast<std::int64_t>(e));
+        EXPECT_EQ(trace.direction(e), e % 2 ? Dir::Received : Dir::Sent);
+    }
+}
+
+TEST(LineTrace, AnEntryLongerThanTheRingKeepsItsNewestBytes)
+{
+    LineTrace trace(8);
+    trace.recordAt(Dir::Sent, 0, "old");
+    trace.recordAt(Dir::Received, 1, "0123456789AB");
+    const auto now = held(trace);
+    ASSERT_EQ(now.size(), 1u);
+    EXPECT_EQ(now[0].bytes, "456789AB");
+    EXPECT_EQ(trace.firstEntry(), 1u);
+}
+
+TEST(LineTrace, ARestartStartsANewSessionNumberedFromZero)
+{
+    LineTrace trace(16);
+    trace.recordAt(Dir::Sent, 0, "abc");
+    const std::uint64_t session = trace.session();
+    trace.restart();
+    EXPECT_NE(trace.session(), session);
+    EXPECT_EQ(trace.byteCount(), 0u);
+    trace.recordAt(Dir::Received, 3, "d");
+    EXPECT_EQ(trace.firstEntry(), 0u);
+    EXPECT_EQ(held(trace).size(), 1u);
+}
+
+struct Fixture {
+    Fixture()
+    {
+        auto owned = std::make_unique<test::ScriptedPort>();
+        line = owned.get();
+        port = std::make_unique<TracingPort>(std::move(owned), trace);
+    }
+    std::int64_t now = 0;
+    LineTrace trace{LineTrace::kCapacityBytes, [this] { return now += 250'000; }};  // 250 µs a call
+    test::ScriptedPort* line = nullptr;
+    std::unique_ptr<TracingPort> port;
+};
+
+// What the tool does to the port, and what the controller has sent by then.
+struct Step {
+    std::string feed;   // arrives at the line before the step
+    char action;        // w write, c count, t take, p take the first 4, d discard
+    std::string write;
+};
+
+TEST(TracingPort, EveryByteBothWaysIsRecordedInOrderAndTheToolSeesThePortUnchanged)
+{
+    const std::string record(56, '\x21');
+    const std::vector<Step> session = {
+        {"", 'w', "H"},
+        {record.substr(0, 30), 'c', ""},   // the engine counts 30 of 56
+        {record.substr(30), 't', ""},      // and takes the whole record
+        {"", 'w', "J"},
+        {std::string(120, 'T'), 't', ""},
+        {"", 'w', "K"},
+        {"stale", 'd', ""},                // the input poll empties the buffer unread
+        {"\x19", 't', ""},
+        {"", 'w', "M"},
+        {" 1 SELEZIONA\r\n", 'p', ""},   // the terminal takes what waits, part by part
+        {"", 't', ""},
+        {"", 'w', "L"},
+        {"", 'w', std::string(56, '\0')},
+        {"", 'w', std::string(120, ' ')},
+    };
+
+    Fixture f;
+    ASSERT_TRUE(f.port->open(nullptr));
+    std::string sent, received;
+    std::vector<std::string> takes;
+    for (const Step& s : session) {
+        f.line->feed(s.feed);
+        received += s.feed;
+        switch (s.action) {
+        case 'w': f.port->write(s.write); sent += s.write; break;
+        case 'c': EXPECT_EQ(f.port->bytesWaiting(), static_cast<int>(s.feed.size())); break;
+        case 't': takes.push_back(f.port->takeAll()); break;
+        case 'p': {
+            std::string part(4, '\0');
+            f.port->take(part.data(), part.size());
+            takes.push_back(part);
+            break;
+        }
+        case 'd': f.port->discardAll(); EXPECT_EQ(f.port->bytesWaiting(), 0); break;
+        }
+    }
+    EXPECT_EQ(takes, (std::vector<std::string>{record, std::string(120, 'T'), "\x19", " 1 S", "ELEZIONA\r\n"}));
+    EXPECT_EQ(f.line->sent(), sent);
+    EXPECT_EQ(f.line->writes.size(), 7u);  // one write of the line per write of the tool
+
+    std::string tracedSent, tracedReceived;
+    std::int64_t last = -1;
+    std::vector<Dir> order;
+    for (std::uint64_t e = f.trace.firstEntry(); e < f.trace.endEntry(); ++e) {
+        EXPECT_GT(f.trace.timeUs(e), last);
+        last = f.trace.timeUs(e);
+        f.trace.appendBytes(e, f.trace.direction(e) == Dir::Sent ? tracedSent : tracedReceived);
+        if (order.empty() || order.back() != f.trace.direction(e))
+            order.push_back(f.trace.direction(e));
+    }
+    EXPECT_EQ(tracedSent, sent);
+    EXPECT_EQ(tracedReceived, received);
+    EXPECT_EQ(order, (std::vector<Dir>{Dir::Sent, Dir::Received, Dir::Sent, Dir::Received, Dir::Sent,
+                                       Dir::Received, Dir::Sent, Dir::Received, Dir::Sent}));
+}
+
+TEST(TracingPort, OpeningRestartsTheTraceAndAClosedPortRecordsNothing)
+{
+    Fixture f;
+    f.port->write("lost");  // not open: nothing goes over the line
+    EXPECT_TRUE(f.trace.empty());
+    ASSERT_TRUE(f.port->open(nullptr));
+    f.port->write("H");
+    const std::uint64_t session = f.trace.session();
+    f.port->close();
+    f.line->failOpen = true;
+    EXPECT_FALSE(f.port->open(nullptr));
+    EXPECT_EQ(f.trace.session(), session);  // a failed open keeps the last session's trace
+    EXPECT_EQ(f.trace.byteCount(), 1u);
+    f.line->failOpen = false;
+    ASSERT_TRUE(f.port->open(nullptr));
+    EXPECT_TRUE(f.trace.empty());
+}
+
+TEST(TracingPort, ALineOpenedBeforehandStartsTheTraceAndItsLossIsPassedOn)
+{
+    LineTrace trace;
+    trace.recordAt(Dir::Sent, 0, "earlier session");
+    auto line = std::make_unique<test::ScriptedPort>();
+    ASSERT_TRUE(line->open(nullptr));
+    test::ScriptedPort* raw = line.get();
+    TracingPort port(std::move(line), trace);
+    EXPECT_TRUE(trace.empty());
+
+    QString reason;
+    int lost = 0;
+    QObject::connect(&port, &SerialPort::deviceLost, [&](const QString& r) { reason = r; ++lost; });
+    emit raw->deviceLost(QStringLiteral("scollegato"));
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(reason, QStringLiteral("scollegato"));
+}
+
+// 54 parameters 1..54 and their CRC-16 (0x1021, preset 0xFFFF), worked out by hand once:
+// 0x41 0x4F.
+std::string record(char crcHigh = '\x41', char crcLow = '\x4F')
+{
+    std::string r;
+    for (int i = 1; i <= 54; ++i)
+        r += static_cast<char>(i);
+    return r + crcHigh + crcLow;
+}
+
+TEST(TraceDecoder, NamesEveryCommandSentWithItsData)
+{
+    const std::string texts(120, 'A');
+    const struct { std::string sent; std::string text; } cases[] = {
+        {"H", "H lettura parametri"},
+        {"J", "J lettura voci del menu"},
+        {"L" + record() + texts, "L scrittura 177 byte, CRC 65-79 corretto"},
+        {"L" + record('\0', '\0') + texts, "L scrittura 177 byte, CRC 0-0 errato (calcolato 65-79)"},
+        {"L" + record(), "L scrittura 57 byte, incompleta (177 attesi)"},
+        {"WVorela\r", "W salvataggio EEPROM"},
+        {"Wvorela\r", "W salvataggio EEPROM, password errata"},
+        {"WVorela", "W salvataggio EEPROM, password senza CR"},
+        // A password that runs on without CR ends at its 17th byte: the rest are commands again.
+        {"W0123456789ABCDEFGH", "W salvataggio EEPROM, password errata; H lettura parametri"},
+        {std::string("!\x05\x00\x80\x00\x01", 6), "! prova uscite: 1 3 24 33"},
+        {std::string("!\x00\x00\x00\x00\x00", 6), "! prova uscite: nessuna"},
+        {"!\x01", "! prova uscite, incompleta"},
+        {"z@YK&", "z ripeti inizializzazione; @ forza errore nella EEPROM; Y lettura fase uscite; "
+                  "K lettura ingressi; & lettura passo memoria"},
+        {"RS/yC", "R avvio simulazione, indirizzo dati (&H2000); S passo simulazione; "
+                  "/ indirizzo cartelle (&H0001); y indirizzo lista file (&H1000); C rilettura chiave USB"},
+        {"MN21E$", "M tasto Menu +; N tasto Menu -; 2 tasto freccia su; 1 tasto freccia gi\xF9; E tasto ENT; "
+                   "$ tasto luce"},
+        {"\rx", "0D non \xE8 un comando; 78 non \xE8 un comando"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(describeSent(c.sent), c.text) << c.sent;
+}
+
+TEST(TraceDecoder, TheAnswersFollowTheLastCommandSent)
+{
+    const struct { std::string sent; char request; } cases[] = {
+        {"H", 'H'}, {"WVorela\r", 'W'}, {"KS", 'S'}, {std::string("!\0\0\0\0\0", 6), '!'}, {"", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(lastCommand(c.sent), c.request) << c.sent;
+}
+
+TEST(TraceDecoder, ReadsAnAnswerAgainstItsRequest)
+{
+    std::string texts;
+    for (const char* t : {"SELEZIONA ", "CARTELLA  ", "PARTE     ", "NUOVA LETT", "DISCO     ", "TIPO----- ",
+                          "TAGLIA--  ", "PARTE 2   ", "CARRO     ", "SCOLLO    ", "RANGHI    ", "CONTAPEZZI"})
+        texts += t;
+    std::string phases(32, '\0');
+    phases[0] = 1;
+    phases[31] = 2;
+    const struct { char request; std::string answer; std::string text; } cases[] = {
+        {'H', record(), "record di 56 byte, CRC 65-79 corretto"},
+        {'H', record('\x41', '\x50'), "record di 56 byte, CRC 65-80 errato (calcolato 65-79)"},
+        {'H', record() + "xyz", "record di 56 byte, CRC 65-79 corretto, e 3 byte in pi\xF9"},
+        {'H', record().substr(0, 55), "risposta a H: 55 di 56 byte"},
+        {'J', texts, "12 voci del menu: \"SELEZIONA \" \"CARTELLA  \" \"PARTE     \" \"NUOVA LETT\" \"DISCO     \" "
+                     "\"TIPO----- \" \"TAGLIA--  \" \"PARTE 2   \" \"CARRO     \" \"SCOLLO    \" \"RANGHI    \" "
+                     "\"CONTAPEZZI\""},
+        {'J', texts.substr(0, 88), "risposta a J: 88 di 120 byte"},
+        {'J', "\x01\n" + texts.substr(2), "12 voci del menu: \"\xB7\xB7LEZIONA \"" + std::string(" \"CARTELLA  \"")
+                                               + " \"PARTE     \" \"NUOVA LETT\" \"DISCO     \" \"TIPO----- \" "
+                                                 "\"TAGLIA--  \" \"PARTE 2   \" \"CARRO     \" \"SCOLLO    \" "
+                                                 "\"RANGHI    \" \"CONTAPEZZI\""},
+        {'Y', phases, "fasi uscite: 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 2"},
+        {'K', "\x05", "stato ingressi 05: Mor.12(conteggio), Mor.14(reset macchina) ON"},
+        {'K', "\x80", "stato ingressi 80: tutti OFF"},  // bit 7 is no input
+        {'K', "\x7F\x01", "stato ingressi 7F: Mor.12(conteggio), Mor.13(cancella conteggio), Mor.14(reset macchina), "
+                          "scheda(selettore lavoro), Mor.11(segnale power +24), Mor.13(selettore parametri), "
+                          "Mor.15(ingresso libero) ON, e 1 byte in pi\xF9"},
+        {'&', "D8192", "memoria AH= 2000 DH = 44 : D"},
+        {'&', std::string("\x00" "1", 2), "memoria AH= 0001 DH = FF : \xFF"},
+        {'&', "\n4096", "memoria AH= 1000 DH = 0A : \xB7"},
+        {'R', std::string("\x01\x00\x00\x80", 4), "riga simulazione, uscite: 1 32"},
+        {'S', std::string("\x00\x20\x00\x00\x00\x00", 6), "riga simulazione, uscite: 14"},
+        {'S', std::string("\x00\x00\x00\x00", 4), "riga simulazione, uscite: nessuna"},
+        {'S', std::string(13, '\0'), "riga di 13 byte, scartata (oltre 12)"},
+        {'S', "ab", "riga simulazione incompleta: 2 byte"},
+        {'!', std::string("\x03\x00\x00\x05\x09", 5), "uscite rilette: 3 0 0 5"},
+        {'M', " 1 SELEZIONA\r\n", "testo per il terminale"},
+        {0, "VDIP1 pronto", "testo per il terminale"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(describeAnswer(c.request, 0, {}, c.answer), c.text) << c.request << " " << c.answer;
+}
+
+// An answer that comes in several frames is decoded where it is complete; what comes after it
+// is named as surplus, and a frame whose start is no longer known is not guessed at.
+TEST(TraceDecoder, ReadsAnAnswerInPiecesWhereItIsCompleteAndNamesTheRest)
+{
+    const std::string r = record();
+    const struct { char request; std::size_t offset; std::string earlier; std::string frame; std::string text; } cases[] = {
+        {'H', 20, r.substr(0, 20), r.substr(20, 20), "risposta a H: 40 di 56 byte"},
+        {'H', 40, r.substr(0, 40), r.substr(40), "record di 56 byte, CRC 65-79 corretto"},
+        {'H', 40, r.substr(0, 40), r.substr(40) + "!", "record di 56 byte, CRC 65-79 corretto, e 1 byte in pi\xF9"},
+        {'H', 56, r, "zz", "oltre la risposta a H: 2 byte"},
+        {'H', 40, "", r.substr(40), "seguito della risposta a H: 16 byte"},  // its start was dropped
+        {'&', 1, "D", "8192", "seguito della risposta a &: 4 byte"},
+        {'S', 4, std::string(4, '\0'), std::string(4, '\0'), "seguito della risposta a S: 4 byte"},
+        {'C', 10, "USB pronto", " chiave letta", "testo per il terminale"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(describeAnswer(c.request, c.offset, c.earlier, c.frame), c.text) << c.request << c.offset;
+}
+
+TEST(TraceDecoder, EveryCommandHasACaptionAndTheFilterListsEachOnce)
+{
+    const std::string_view codes = commandCodes();
+    EXPECT_EQ(codes.size(), 21u);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        EXPECT_EQ(codes.find(codes[i]), i) << codes[i];
+        EXPECT_EQ(commandCaption(codes[i]).substr(0, 2), std::string(1, codes[i]) + " ");
+        EXPECT_EQ(commandCaption(codes[i]).find("non \xE8 un comando"), std::string::npos);
+    }
+}
+
+TEST(TraceDecoder, PrintableLatin1KeepsAccentsAndHidesControlBytes)
+{
+    EXPECT_EQ(printableLatin1(std::string("a\x00\x1F\x7F\x80\x9F\xA0\xE8\xFF", 9)), "a\xB7\xB7\xB7\xB7\xB7\xA0\xE8\xFF");
+}
+
+constexpr Dir TX = Dir::Sent;
+constexpr Dir RX = Dir::Received;
+
+struct Entry {
+    Dir direction;
+    std::int64_t us;
+    std::string bytes;
+};
+
+std::vector<TraceFrame> framesOf(const TraceFrames& frames)
+{
+    std::vector<TraceFrame> all;
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        all.push_back(frames.frame(i));
+    return all;
+}
+
+TEST(TraceFrames, DirectionChangesAndPausesLongerThanFortyMillisecondsEndAFrame)
+{
+    const struct { const char* name; std::vector<Entry> entries; std::vector<TraceFrame> frames; } cases[] = {
+        {"one write, its answer in pieces",
+         {{TX, 0, "H"}, {RX, 2'000, "ab"}, {RX, 20'000, "cd"}, {RX, 60'000, "ef"}},
+         {{0, TX, "H"}, {2'000, RX, "abcdef"}}},
+        {"a pause of exactly 40 ms continues, a longer one does not",
+         {{RX, 0, "a"}, {RX, 40'000, "b"}, {RX, 80'001, "c"}},
+         {{0, RX, "ab"}, {80'001, RX, "c"}}},
+        {"the writes of one handler are one frame",
+         {{TX, 10, "W"}, {TX, 11, "Vorela\r"}, {TX, 200'000, "!"}, {TX, 200'001, "\x01"}},
+         {{10, TX, "WVorela\r"}, {200'000, TX, "!\x01"}}},
+        {"ping-pong",
+         {{TX, 0, "K"}, {RX, 1, "\x1C"}, {TX, 2, "K"}, {RX, 3, "\x1B"}},
+         {{0, TX, "K"}, {1, RX, "\x1C"}, {2, TX, "K"}, {3, RX, "\x1B"}}},
+    };
+    for (const auto& c : cases) {
+        LineTrace trace;
+        for (const Entry& e : c.entries)
+            trace.recordAt(e.direction, e.us, e.bytes);
+        TraceFrames frames(trace);
+        frames.update();
+        EXPECT_EQ(framesOf(frames), c.frames) << c.name;
+    }
+}
+
+// Entry by entry, as a live session records them: the window learns which rows to add, which to
+// redraw and which to drop.
+TEST(TraceFrames, UpdatesReportWhatChanged)
+{
+    LineTrace trace(10);
+    TraceFrames frames(trace);
+    const struct { std::vector<Entry> entries; bool reset; std::size_t dropped; bool lastGrew; std::size_t added;
+                   std::vector<TraceFrame> frames; } steps[] = {
+        {{{TX, 0, "H"}}, false, 0, false, 1, {{0, TX, "H"}}},
+        {{{RX, 1'000, "12"}}, false, 0, false, 1, {{0, TX, "H"}, {1'000, RX, "12"}}},
+        {{{RX, 2'000, "34"}, {TX, 100'000, "J"}}, false, 0, true, 1,
+         {{0, TX, "H"}, {1'000, RX, "1234"}, {100'000, TX, "J"}}},
+        {{}, false, 0, false, 0, {{0, TX, "H"}, {1'000, RX, "1234"}, {100'000, TX, "J"}}},
+        // Six more bytes: the ring of ten drops "H" and the first piece of the answer.
+        {{{RX, 101'000, "abcdef"}}, false, 1, false, 1, {{2'000, RX, "34"}, {100'000, TX, "J"}, {101'000, RX, "abcdef"}}},
+        // Ten at once: all that was held goes, also the frame still growing.
+        {{{RX, 102'000, "0123456789"}}, false, 3, false, 1, {{102'000, RX, "0123456789"}}},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const auto& s = steps[i];
+        for (const Entry& e : s.entries)
+            trace.recordAt(e.direction, e.us, e.bytes);
+        const TraceFrames::Change change = frames.update();
+        EXPECT_EQ(change.reset, s.reset) << i;
+        EXPECT_EQ(change.dropped, s.dropped) << i;
+        EXPECT_EQ(change.lastGrew, s.lastGrew) << i;
+        EXPECT_EQ(change.added, s.added) << i;
+        EXPECT_EQ(framesOf(frames), s.frames) << i;
+        for (std::size_t f = 0; f < frames.size(); ++f)
+            EXPECT_EQ(frames.byteCount(f), s.frames[f].bytes.size()) << i << " " << f;
+    }
+    trace.restart();
+    trace.recordAt(TX, 5, "K");
+    const TraceFrames::Change change = frames.update();
+    EXPECT_TRUE(change.reset);
+    EXPECT_EQ(change.added, 1u);
+    EXPECT_EQ(framesOf(frames), (std::vector<TraceFrame>{{5, TX, "K"}}));
+}
+
+// Each answer is read against the last command sent before it, across frames, and a frame is
+// filed under the command it belongs to.
+TEST(TraceFrames, AnswersAreDecodedAgainstTheirRequest)
+{
+    const std::string r = record();
+    LineTrace trace;
+    const std::vector<Entry> session = {
+        {TX, 0, "H"},
+        {RX, 10'000, r.substr(0, 30)},
+        {RX, 100'000, r.substr(30)},  // after a pause: a frame of its own
+        {TX, 200'000, "J"},
+        {RX, 210'000, std::string(120, 'V')},
+        {TX, 400'000, "K"},
+        {RX, 401'000, "\x1C"},
+        {RX, 500'000, "MENU"},
+    };
+    for (const Entry& e : session)
+        trace.recordAt(e.direction, e.us, e.bytes);
+    TraceFrames frames(trace);
+    frames.update();
+    const struct { std::string text; char command; } want[] = {
+        {"H lettura parametri", 'H'},
+        {"risposta a H: 30 di 56 byte", 'H'},
+        {"record di 56 byte, CRC 65-79 corretto", 'H'},
+        {"J lettura voci del menu", 'J'},
+        {"12 voci del menu: \"VVVVVVVVVV\" \"VVVVVVVVVV\" \"VVVVVVVVVV\" \"VVVVVVVVVV\" \"VVVVVVVVVV\" "
+         "\"VVVVVVVVVV\" \"VVVVVVVVVV\" \"VVVVVVVVVV\" \"VVVVVVVVVV\" \"VVVVVVVVVV\" \"VVVVVVVVVV\" \"VVVVVVVVVV\"", 'J'},
+        {"K lettura ingressi", 'K'},
+        {"stato ingressi 1C: Mor.14(reset macchina), scheda(selettore lavoro), Mor.11(segnale power +24) ON", 'K'},
+        {"oltre la risposta a K: 4 byte", 'K'},
+    };
+    ASSERT_EQ(frames.size(), std::size(want));
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(frames.describe(i), want[i].text) << i;
+        EXPECT_EQ(frames.command(i), want[i].command) << i;
+    }
+}
+
+QString cell(const TraceTable& table, int row, int column)
+{
+    return table.data(table.index(row, column)).toString();
+}
+
+// Every row, as "dir|decoded".
+QStringList rows(const TraceTable& table)
+{
+    QStringList all;
+    for (int row = 0; row < table.rowCount(); ++row)
+        all << cell(table, row, TraceTable::Direction) + QLatin1Char('|') + cell(table, row, TraceTable::Decoded);
+    return all;
+}
+
+TEST(TraceTable, ARowShowsTimeDirectionSizeHexLatin1AndMeaning)
+{
+    LineTrace trace;
+    trace.recordAt(LineDirection::Sent, 1'500'000, "K");
+    trace.recordAt(LineDirection::Received, 1'502'001, "\x1C\xE8z");
+    TraceTable table(trace);
+    ASSERT_EQ(table.rowCount(), 2);
+    const struct { int row; int column; QString text; } cells[] = {
+        {0, TraceTable::Time, QStringLiteral("1.500000")},
+        {1, TraceTable::Time, QStringLiteral("1.502001")},
+        {0, TraceTable::Direction, QStringLiteral("TX")},
+        {1, TraceTable::Direction, QStringLiteral("RX")},
+        {1, TraceTable::Size, QStringLiteral("3")},
+        {1, TraceTable::Hex, QStringLiteral("1C E8 7A")},
+        {1, TraceTable::Latin1, QStringLiteral("\u00B7\u00E8z")},
+        {0, TraceTable::Decoded, QStringLiteral("K lettura ingressi")},
+        {1, TraceTable::Decoded, QStringLiteral("stato ingressi 1C: Mor.14(reset macchina), scheda(selettore lavoro), "
+                                                "Mor.11(segnale power +24) ON, e 2 byte in pi\u00F9")},
+    };
+    for (const auto& c : cells)
+        EXPECT_EQ(cell(table, c.row, c.column), c.text);
+    EXPECT_EQ(table.headerData(TraceTable::Decoded, Qt::Horizontal).toString(), QStringLiteral("Decodifica"));
+}
+
+TEST(TraceTable, ALongFrameShowsItsFirstBytesAndSaysThereIsMore)
+{
+    LineTrace trace;
+    trace.recordAt(LineDirection::Received, 0, std::string(TraceTable::kShownBytes + 1, 'A'));
+    TraceTable table(trace);
+    const QString hex = cell(table, 0, TraceTable::Hex);
+    EXPECT_TRUE(hex.startsWith(QStringLiteral("41 41 ")));
+    EXPECT_TRUE(hex.endsWith(QStringLiteral("41 \u2026")));
+    EXPECT_EQ(hex.count(QStringLiteral("41")), int(TraceTable::kShownBytes));
+    EXPECT_EQ(cell(table, 0, TraceTable::Latin1), QString(TraceTable::kShownBytes, QLatin1Char('A')) + QStringLiteral("\u2026"));
+    EXPECT_EQ(cell(table, 0, TraceTable::Size), QString::number(TraceTable::kShownBytes + 1));
+}
+
+TEST(TraceTable, TheFilterKeepsTheChosenDirectionsAndCommand)
+{
+    LineTrace trace;
+    const struct { LineDirection direction; std::string bytes; } session[] = {
+        {LineDirection::Sent, "K"}, {LineDirection::Received, "\x10"}, {LineDirection::Sent, "H"},
+        {LineDirection::Received, std::string(56, '\0')}, {LineDirection::Sent, "K"}, {LineDirection::Received, "\x11"},
+    };
+    std::int64_t us = 0;
+    for (const auto& s : session)
+        trace.recordAt(s.direction, us += 100'000, s.bytes);
+    TraceTable table(trace);
+    QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const QString k = QStringLiteral("TX|K lettura ingressi");
+    const struct { bool sent, received; char command; QStringList rows; } cases[] = {
+        {true, true, 'K', {k, QStringLiteral("RX|stato ingressi 10: Mor.11(segnale power +24) ON"), k,
+                           QStringLiteral("RX|stato ingressi 11: Mor.12(conteggio), Mor.11(segnale power +24) ON")}},
+        {true, false, 0, {k, QStringLiteral("TX|H lettura parametri"), k}},
+        {false, true, 'H', {QStringLiteral("RX|record di 56 byte, CRC 0-0 errato (calcolato 102-71)")}},
+        {false, false, 0, {}},
+    };
+    for (const auto& c : cases) {
+        table.setFilter(c.sent, c.received, c.command);
+        EXPECT_EQ(rows(table), c.rows);
+    }
+    table.setFilter(true, true, 0);
+    EXPECT_EQ(table.rowCount(), 6);
+}
+
+// A live session through a small ring, with and without a filter, checked at every step:
+// the rows are always exactly the frames held that pass the filter, in order.
+TEST(TraceTable, ALiveFloodKeepsTheRowsAndTheFramesInStep)
+{
+    const struct { bool sent, received; char command; } filters[] = {
+        {true, true, 0}, {true, false, 0}, {true, true, 'K'},
+    };
+    for (const auto& filter : filters) {
+        LineTrace trace(64);
+        TraceTable table(trace);
+        QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        table.setFilter(filter.sent, filter.received, filter.command);
+        std::mt19937 random(3);
+        std::int64_t us = 0;
+        for (int step = 0; step < 400; ++step) {
+            const int entries = static_cast<int>(random() % 4);
+            for (int e = 0; e < entries; ++e) {
+                const bool sent = random() % 2;
+                us += random() % 3 ? 1'000 : 50'000;
+                trace.recordAt(sent ? LineDirection::Sent : LineDirection::Received, us,
+                               sent ? std::string(1, "KHJS"[random() % 4]) : std::string(1 + random() % 20, 'r'));
+            }
+            table.refresh();
+            const tq::TraceFrames& frames = table.frames();
+            int expected = 0;
+            for (std::size_t f = 0; f < frames.size(); ++f) {
+                const bool shown = (frames.direction(f) == LineDirection::Sent ? filter.sent : filter.received)
+                    && (filter.command == 0 || frames.command(f) == filter.command);
+                if (!shown)
+                    continue;
+                ASSERT_LT(expected, table.rowCount());
+                EXPECT_EQ(table.frameOf(expected), f);
+                ++expected;
+            }
+            EXPECT_EQ(table.rowCount(), expected);
+        }
+    }
+}
+
+TEST(TraceTable, ANewConnectionEmptiesTheTable)
+{
+    LineTrace trace;
+    trace.recordAt(LineDirection::Sent, 0, "H");
+    TraceTable table(trace);
+    QAbstractItemModelTester tester(&table, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    trace.restart();
+    EXPECT_FALSE(table.refresh());
+    EXPECT_EQ(table.rowCount(), 0);
+    trace.record(LineDirection::Sent, "J");
+    EXPECT_TRUE(table.refresh());
+    EXPECT_EQ(rows(table), QStringList{QStringLiteral("TX|J lettura voci del menu")});
+}
+
+TEST(TraceFile, OneFrameALineWithTimeDirectionHexAndMeaning)
+{
+    LineTrace trace;
+    trace.recordAt(Dir::Sent, 61'250, "H");
+    trace.recordAt(Dir::Received, 124'875, std::string(56, '\0'));
+    trace.recordAt(Dir::Sent, 3'600'000'001, "WVorela\r");
+    TraceFrames frames(trace);
+    frames.update();
+    const std::string text = traceText(frames);
+
+    const std::string zeros = [] {
+        std::string s;
+        for (int i = 0; i < 56; ++i)
+            s += " 00";
+        return s;
+    }();
+    const std::string expected =
+        "# tq310-test: registro della linea\r\n"
+        "# tempo in secondi dall'apertura della porta; TX dal PC al TQ310, RX dal TQ310 al PC\r\n"
+        "#      tempo  dir byte (esadecimale) | decodifica\r\n"
+        "           0.061250  TX 48 | H lettura parametri\r\n"
+        "           0.124875  RX" + zeros + " | record di 56 byte, CRC 0-0 errato (calcolato 102-71)\r\n"
+        "        3600.000001  TX 57 56 6F 72 65 6C 61 0D | W salvataggio EEPROM\r\n";
+    EXPECT_EQ(text, expected);
+}
+
+TEST(TraceFile, WhatIsSavedReadsBackByteForByteWithItsOrigin)
+{
+    LineTrace trace;
+    const TraceOrigin origin{"07/12/2026 15:30:12", "Com.3 /dev/ttyUSB0", "tq310-test 12.13"};
+    trace.restart(origin);
+    std::string every;
+    for (int b = 0; b < 256; ++b)
+        every += static_cast<char>(b);
+    const std::vector<TraceFrame> session = {
+        {0, Dir::Sent, "H"},
+        {999'999, Dir::Received, every},
+        {1'000'000, Dir::Sent, "\r\n|#"},
+        {86'400'000'000, Dir::Received, "\xE8"},
+    };
+    for (const TraceFrame& f : session)
+        trace.recordAt(f.direction, f.us, f.bytes);
+    TraceFrames frames(trace);
+    frames.update();
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("registro.txt"));
+    ASSERT_EQ(saveTrace(path, frames), SaveStatus::Saved);
+    EXPECT_TRUE(test::fileBytes(path).toStdString().starts_with("# tq310-test: registro della linea\r\n"
+                                          "# connessione: 07/12/2026 15:30:12, porta Com.3 /dev/ttyUSB0\r\n"
+                                          "# registrato da: tq310-test 12.13\r\n"));
+    QString error;
+    const auto back = readTraceFile(path, &error);
+    ASSERT_TRUE(back) << error.toStdString();
+    EXPECT_EQ(*back, session);
+
+    // Into a trace of its own, the file gives the same origin, frames and lines again.
+    LineTrace reopened;
+    EXPECT_EQ(loadTraceFile(reopened, path, &error), std::size_t(0));
+    EXPECT_EQ(reopened.origin(), origin);
+    TraceFrames again(reopened);
+    again.update();
+    EXPECT_EQ(traceText(again), test::fileBytes(path).toStdString());
+}
+
+TEST(TraceFile, ARingSmallerThanTheFileKeepsItsNewestFramesAndCountsTheOthers)
+{
+    // A trace saved before the heading named its origin.
+    std::string text = "# tq310-test: registro della linea\r\n";
+    for (int i = 0; i < 150; ++i)
+        text += traceLine({i * 100'000, i % 2 ? Dir::Received : Dir::Sent, "K"}, "") + "\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lungo.txt"));
+    ASSERT_TRUE(test::writeFile(path, QByteArray::fromStdString(text)));
+    LineTrace ring(100);
+    QString error;
+    EXPECT_EQ(loadTraceFile(ring, path, &error), std::size_t(50)) << error.toStdString();
+    EXPECT_EQ(ring.timeUs(ring.firstEntry()), 5'000'000);
+    EXPECT_EQ(ring.timeUs(ring.endEntry() - 1), 14'900'000);
+    EXPECT_EQ(ring.origin(), TraceOrigin{});
+}
+
+// FIFOs and devices are POSIX's.
+#ifdef Q_OS_UNIX
+TEST(TraceFile, WhatIsNoRegularFileIsRefusedUnread)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo")), folder = dir.filePath(QStringLiteral("cartella"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);  // no writer: opened, it would wait for ever
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const struct { QString path; QString why; } cases[] = {
+        {fifo, QStringLiteral("\u00E8 una FIFO")},
+        {QStringLiteral("/dev/zero"), QStringLiteral("\u00E8 un dispositivo")},  // read, it would never end
+        {folder, QStringLiteral("\u00E8 una cartella")},
+    };
+    for (const auto& c : cases) {
+        LineTrace trace;
+        QString error;
+        EXPECT_FALSE(loadTraceFile(trace, c.path, &error)) << c.path.toStdString();
+        EXPECT_EQ(error, c.why);
+    }
+}
+#endif
+
+TEST(TraceFile, LinesThatAreNoFrameAreRefusedWithTheirNumber)
+{
+    const struct { std::string text; QString error; } cases[] = {
+        {"0.000001 TX 48\n# comment\n\n  0.5 RX 41", "riga 4: tempo non valido (servono sei decimali)"},
+        {"x.000000 TX 48", "riga 1: tempo non valido"},
+        {"1.000000TX 48", "riga 1: tempo non valido"},
+        {"1.000000 XX 48", "riga 1: direzione non valida (TX o RX)"},
+        {"1.000000 TX 4", "riga 1: byte non valido (due cifre esadecimali)"},
+        {"1.000000 TX 48 4G", "riga 1: byte non valido (due cifre esadecimali)"},
+        {"1.000000 TX 484A", "riga 1: byte non valido (due cifre esadecimali)"},
+        {"1.000000 TX | H", "riga 1: nessun byte"},
+        {"1.000000 TX", "riga 1: nessun byte"},
+        {"2.000000 TX 48\r\n1.000000 RX 41\r\n", "riga 2: il tempo torna indietro"},
+        {"# a ring's worth of bytes and more on one line\n" + std::string(13 << 20, '4'), "riga 2: troppo lunga"},
+    };
+    for (const auto& c : cases) {
+        QString error;
+        EXPECT_FALSE(parseTraceText(c.text, &error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+    }
+}
+
+TEST(TraceFile, LineEndsBlanksAndTheDecodedTextAreTheWritersBusiness)
+{
+    const std::string text = "# a trace written by hand\n"
+                             "\t 0.000010\tTX  48  4a\r\n"
+                             "0.000020 RX 41 | anything at all, 00 11\r"
+                             "\n0.000020 RX 42";
+    QString error;
+    const auto frames = parseTraceText(text, &error);
+    ASSERT_TRUE(frames) << error.toStdString();
+    EXPECT_EQ(*frames, (std::vector<TraceFrame>{{10, Dir::Sent, "HJ"}, {20, Dir::Received, "A"},
+                                                {20, Dir::Received, "B"}}));
+}
+
+// A disk that fills up is a POSIX process's file-size limit (support/disk_full.h).
+#ifdef Q_OS_UNIX
+TEST(TraceFile, AFailedSaveLeavesThePreviousFileAndAMissingFileSaysWhy)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("registro.txt"));
+    ASSERT_TRUE(test::writeFile(path, "previous"));
+    LineTrace trace;
+    trace.recordAt(Dir::Received, 0, std::string(5000, 'x'));  // more than the disk takes
+    TraceFrames frames(trace);
+    frames.update();
+    SaveStatus status = SaveStatus::Saved;
+    test::withDiskFull(1000, [&] { status = saveTrace(path, frames); });
+    EXPECT_EQ(status, SaveStatus::WriteFailed);
+    EXPECT_EQ(test::fileBytes(path).toStdString(), "previous");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("registro.txt")});
+
+    QString error;
+    EXPECT_FALSE(readTraceFile(dir.filePath(QStringLiteral("missing.txt")), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+#endif
+
+// The tool on the in-process simulated controller, the trace and the line on one clock.
+struct Session {
+    Session()
+    {
+        m.NoAnswerText = BuildNoAnswerText();
+        host.module = &m;
+        EXPECT_TRUE(port.open(nullptr));
+        engine.setPort(&port);
+    }
+    LinkContext ctx() { return {m, port, host}; }
+    void tickAfter(int ms)
+    {
+        now += std::int64_t(ms) * 1'000'000;
+        engine.tick();
+    }
+    void readBack(bool toBuffer)
+    {
+        sendReadBack(ctx(), toBuffer);
+        tickAfter(interval::ParamRead);
+        tickAfter(interval::ParamRead);
+    }
+    std::vector<std::string> decoded()
+    {
+        TraceFrames frames(trace);
+        frames.update();
+        std::vector<std::string> lines;
+        std::int64_t last = 0;
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            EXPECT_GE(frames.timeUs(i), last);
+            last = frames.timeUs(i);
+            lines.push_back((frames.direction(i) == LineDirection::Sent ? "TX " : "RX ") + frames.describe(i));
+        }
+        return lines;
+    }
+
+    std::int64_t now = 1'000'000'000;
+    LineTrace trace{LineTrace::kCapacityBytes, [this] { return now; }};
+    TracingPort port{std::make_unique<sim::SimulatedPort>(nullptr, [this] { return now; }), trace};
+    Module1 m;
+    test::FakeHost host;
+    ReceiveEngine engine{m, host};
+};
+
+// The factory menu texts as the trace lists them.
+std::string factoryTexts()
+{
+    const std::string texts = sim::factorySetup().texts;
+    std::string listed = "RX 12 voci del menu:";
+    for (std::size_t k = 0; k < 12; ++k)
+        listed += " \"" + texts.substr(10 * k, 10) + "\"";
+    return listed;
+}
+
+using Lines = std::vector<std::string>;
+
+// What the engineer reads in the trace for each device function, on the simulated controller.
+TEST(TraceSessions, EachDeviceFunctionAsTheTraceDecodesIt)
+{
+    const struct { const char* name; std::function<void(Session&)> use; Lines lines; } cases[] = {
+        {"a read-back", [](Session& s) { s.readBack(false); },
+         {"TX H lettura parametri", "RX record di 56 byte, CRC 251-88 corretto", "TX J lettura voci del menu",
+          factoryTexts()}},
+        {"a forced EEPROM error",
+         [](Session& s) {
+             sendForceEepromError(s.ctx());
+             s.tickAfter(interval::Start);
+             sendRepeatInit(s.ctx());
+             s.tickAfter(interval::Start);
+             s.readBack(false);
+         },
+         {"TX @ forza errore nella EEPROM", "TX z ripeti inizializzazione", "TX H lettura parametri",
+          // the last parameter's cell is erased: the stored CRC no longer covers it
+          "RX record di 56 byte, CRC 251-88 errato (calcolato 229-168)", "TX J lettura voci del menu", factoryTexts()}},
+        {"the input monitor",
+         [](Session& s) {
+             startInputPolling(s.ctx());
+             s.tickAfter(interval::InputPoll);  // a reply tick first: nothing was asked yet
+             s.tickAfter(interval::InputPoll);  // "K"
+             s.tickAfter(interval::InputPoll);  // the controller has just started: its reset input is on
+             s.now += 1'600'000'000;            // past the reset the count input pulses
+             s.tickAfter(interval::InputPoll);
+             s.tickAfter(interval::InputPoll);
+         },
+         {"TX K lettura ingressi",
+          "RX stato ingressi 1C: Mor.14(reset macchina), scheda(selettore lavoro), Mor.11(segnale power +24) ON",
+          "TX K lettura ingressi",
+          "RX stato ingressi 1B: Mor.12(conteggio), Mor.13(cancella conteggio), scheda(selettore lavoro), "
+          "Mor.11(segnale power +24) ON"}},
+        {"a memory step",
+         [](Session& s) {
+             sendMemoryAddress(s.ctx(), MemoryAddress::KnitData);
+             s.tickAfter(interval::Start);  // "R" answers with a course, which the terminal shows
+             for (int step = 0; step < 2; ++step) {
+                 startMemoryStep(s.ctx(), false);
+                 s.tickAfter(interval::MemoryStep);  // "&"
+                 s.tickAfter(interval::MemoryStep);  // the knit's name, "DAVANTI 01", letter by letter
+             }
+         },
+         {"TX R avvio simulazione, indirizzo dati (&H2000)", "RX riga simulazione, uscite: 14",
+          "TX & lettura passo memoria", "RX memoria AH= 2000 DH = 44 : D", "TX & lettura passo memoria",
+          "RX memoria AH= 2001 DH = 41 : A"}},
+        {"a simulation start",
+         [](Session& s) {
+             startSimulation(s.ctx());
+             for (int tick = 0; tick < 3; ++tick)
+                 s.tickAfter(interval::Simulation);  // each course taken, the next asked for
+         },
+         {"TX R avvio simulazione, indirizzo dati (&H2000)", "RX riga simulazione, uscite: 14", "TX S passo simulazione",
+          "RX riga simulazione, uscite: 14",
+          // the third course of the knit marks a stripe: "Rigato 1", output 11
+          "TX S passo simulazione", "RX riga simulazione, uscite: 11", "TX S passo simulazione"}},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        c.use(s);
+        EXPECT_EQ(s.decoded(), c.lines) << c.name;
+    }
+}
+
+TEST(TraceSessions, AWriteItsReadBackAndTheCommitCarryTheNewCrc)
+{
+    Session s;
+    s.readBack(true);  // the controller's copy becomes the working copy
+    s.m.FileParams[0] = 1;
+    s.m.FileMenuTexts[0] = "SCEGLI    ";
+    writeWorkingCopy(s.ctx(), {});
+    const std::string crc = std::to_string(s.m.FileParams[kCrcHigh]) + "-" + std::to_string(s.m.FileParams[kCrcLow]);
+    s.tickAfter(interval::Start);
+    s.readBack(false);
+    ASSERT_EQ(commitToEeprom(s.ctx()), CommitCheck::Agree);
+    s.tickAfter(interval::Start);
+
+    std::string texts = factoryTexts();
+    texts.replace(texts.find("SELEZIONA "), 10, "SCEGLI    ");
+    const Lines lines = s.decoded();
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(Lines(lines.begin() + 4, lines.end()),
+              (Lines{"TX L scrittura 177 byte, CRC " + crc + " corretto", "TX H lettura parametri",
+                     "RX record di 56 byte, CRC " + crc + " corretto", "TX J lettura voci del menu", texts,
+                     "TX W salvataggio EEPROM"}));
+}
+
+}  // namespace
+}  // namespace tq
