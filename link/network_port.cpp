@@ -88,22 +88,30 @@ NetworkPort::~NetworkPort()
     disconnect(&m_socket, nullptr, this, nullptr);
 }
 
-bool NetworkPort::open(QString* error)
+QString NetworkPort::connectToServer()
 {
     close();
     m_lost = false;
     const std::optional<Address> address = addressOf(m_url);
-    if (!address) {
-        if (error)
-            *error = QString::fromUtf8("indirizzo di rete non valido: %1 (tcp://HOST:PORTA o rfc2217://HOST:PORTA)")
-                         .arg(m_url);
-        return false;
-    }
+    if (!address)
+        return QString::fromUtf8("indirizzo di rete non valido: %1 (tcp://HOST:PORTA o rfc2217://HOST:PORTA)").arg(m_url);
     m_comPort = address->comPort ? std::make_unique<ComPortClient>() : nullptr;
     m_openFailure.clear();
     m_phase = Phase::Connecting;
     m_openTimeout.start();
     m_socket.connectToHost(address->host, address->port);
+    return {};
+}
+
+bool NetworkPort::open(QString* error)
+{
+    m_announce = false;
+    const QString invalid = connectToServer();
+    if (!invalid.isEmpty()) {
+        if (error)
+            *error = invalid;
+        return false;
+    }
     if (m_phase == Phase::Connecting || m_phase == Phase::Negotiating) {
         QEventLoop wait;
         m_opening = &wait;
@@ -117,6 +125,14 @@ bool NetworkPort::open(QString* error)
         *error = m_openFailure;
     close();
     return false;
+}
+
+void NetworkPort::startOpen()
+{
+    m_announce = true;
+    const QString invalid = connectToServer();
+    if (!invalid.isEmpty())
+        QMetaObject::invokeMethod(this, [this, invalid] { emit openFinished(false, invalid); }, Qt::QueuedConnection);
 }
 
 void NetworkPort::onConnected()
@@ -167,8 +183,15 @@ void NetworkPort::finishOpening(const QString& failure)
         return;
     m_openFailure = failure;
     m_phase = failure.isEmpty() ? Phase::Open : Phase::Closed;
-    if (m_opening)
-        m_opening->quit();
+    if (!m_announce) {  // open() waits for it
+        if (m_opening)
+            m_opening->quit();
+        return;
+    }
+    m_openTimeout.stop();
+    if (!failure.isEmpty())
+        close();
+    QMetaObject::invokeMethod(this, [this, failure] { emit openFinished(failure.isEmpty(), failure); }, Qt::QueuedConnection);
 }
 
 void NetworkPort::close()

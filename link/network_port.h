@@ -43,6 +43,9 @@ public:
     // for everything but the user's input: the windows keep painting, and a click or a key
     // waits for the open to be over.
     bool open(QString* error) override;
+    // Connects without waiting: openFinished comes once the server answered, refused or stayed
+    // silent for kOpenTimeoutMs.
+    void startOpen() override;
     void close() override;
     bool isOpen() const override { return m_phase == Phase::Open; }
 
@@ -57,6 +60,8 @@ public:
 private:
     enum class Phase { Closed, Connecting, Negotiating, Open };
 
+    // Starts the connection; what is wrong with the URL when it names no server.
+    QString connectToServer();
     void onConnected();
     void onReadyRead();
     void onFailure(const QString& why);
@@ -73,6 +78,7 @@ private:
     std::unique_ptr<ComPortClient> m_comPort;  // rfc2217:// only
     std::string m_received;                    // line data not yet taken
     QEventLoop* m_opening = nullptr;
+    bool m_announce = false;  // opened by startOpen: openFinished tells the outcome
     QString m_openFailure;
     bool m_lost = false;
 };

@@ -86,18 +86,16 @@ std::unique_ptr<SerialPort> PortOpener::systemPort(const PortEntry* listed) cons
     return std::make_unique<QtSerialPort>(m_entries);
 }
 
-bool PortOpener::open(std::uint8_t number, QString* error)
+std::unique_ptr<SerialPort> PortOpener::lineFor(std::uint8_t number)
 {
-    close();
     const PortEntry* listed = findPort(m_entries, number);
     std::unique_ptr<SerialPort> port = m_backend ? m_backend(listed) : systemPort(listed);
     if (m_decorate)
         port = m_decorate(std::move(port), listed);
     port->setPortNumber(number);
-    if (!port->open(error))
-        return false;
     // Queued, and received here rather than by the port: a port that finds itself lost inside a
-    // write must not be destroyed under it.
+    // write must not be destroyed under it. A loss right after startOpen's report is queued
+    // behind it, so it finds the line in m_port.
     SerialPort* raw = port.get();
     QObject::connect(raw, &SerialPort::deviceLost, &m_reports, [this, raw](const QString& reason) {
         if (m_port.get() != raw)
@@ -106,12 +104,39 @@ bool PortOpener::open(std::uint8_t number, QString* error)
         if (m_lost)
             m_lost(reason);
     }, Qt::QueuedConnection);
+    return port;
+}
+
+bool PortOpener::open(std::uint8_t number, QString* error)
+{
+    close();
+    std::unique_ptr<SerialPort> port = lineFor(number);
+    if (!port->open(error))
+        return false;
     m_port = std::move(port);
     return true;
 }
 
+void PortOpener::startOpen(std::uint8_t number, std::function<void(bool opened, const QString& error)> done)
+{
+    close();
+    m_opening = lineFor(number);
+    SerialPort* raw = m_opening.get();
+    QObject::connect(raw, &SerialPort::openFinished, &m_reports, [this, raw, done](bool opened, const QString& error) {
+        if (m_opening.get() != raw)
+            return;
+        if (opened)
+            m_port = std::move(m_opening);
+        else
+            m_opening.release()->deleteLater();  // it is still reporting
+        done(opened, error);
+    });
+    raw->startOpen();
+}
+
 void PortOpener::close()
 {
+    m_opening.reset();
     if (m_port)
         m_port->close();
     m_port.reset();

@@ -68,6 +68,10 @@ public:
     // Closes the line that is open, then opens the one numbered `number` at 9600 8N1. On failure
     // returns false with the reason in the user's words, and nothing stays open.
     bool open(std::uint8_t number, QString* error);
+    // The same without waiting for the line (SerialPort::startOpen), for a program that opens
+    // many at once: `done` runs from the event loop when the line is open (port() is it) or did
+    // not open (with the reason). Another open or a close first abandons it: `done` never runs.
+    void startOpen(std::uint8_t number, std::function<void(bool opened, const QString& error)> done);
     // The open line, or nullptr.
     SerialPort* port() const { return m_port.get(); }
     void close();
@@ -83,11 +87,14 @@ public:
 private:
     const PortEntry* find(const QString& location) const;
     std::unique_ptr<SerialPort> systemPort(const PortEntry* listed) const;
+    // The line numbered `number`, not yet open, whose loss this opener hears of.
+    std::unique_ptr<SerialPort> lineFor(std::uint8_t number);
 
     std::vector<PortEntry> m_entries;
     SimulatedLine m_simulated;
     PortBackend m_backend;
     std::unique_ptr<SerialPort> m_port;
+    std::unique_ptr<SerialPort> m_opening;  // startOpen's line until it reports
     std::function<void(const QString&)> m_lost;
     LineDecorator m_decorate;
     // Receives the ports' loss reports: a report still queued when the opener goes is dropped.

@@ -22,6 +22,15 @@ public:
     virtual void setPortNumber(std::uint8_t number) = 0;
     // 9600 baud, no parity, 8 data bits, 1 stop bit. On failure returns false and says why.
     virtual bool open(QString* error) = 0;
+    // The same open without waiting for the line: openFinished follows from the event loop,
+    // never inside this call. A line that opens at once (a device) opens here and reports next;
+    // a network line meanwhile connects, so that one program can open many at the same time.
+    virtual void startOpen()
+    {
+        QString error;
+        const bool opened = open(&error);
+        QMetaObject::invokeMethod(this, [this, opened, error] { emit openFinished(opened, error); }, Qt::QueuedConnection);
+    }
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
@@ -40,6 +49,8 @@ public:
     virtual bool announcesArrivals() const { return false; }
 
 signals:
+    // The end of startOpen: the line is open, or it is not and `error` says why.
+    void openFinished(bool opened, const QString& error);
     // The line is gone while open (adapter pulled, read or write error). Emitted once.
     void deviceLost(const QString& reason);
     // Bytes have come in and wait to be taken. Only a backend with a line of its own emits it

@@ -3,7 +3,7 @@
 // leaves nothing open and names the URL; one that first sends options nobody asked for and a
 // huge subnegotiation is answered as Telnet says and still carries the line; every byte value
 // crosses both ways unchanged; and a connection closed in the middle of a Telnet command is
-// one lost line, the bytes before it kept.
+// one lost line, the bytes before it kept. An open that does not wait ends the same way.
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -52,6 +52,18 @@ struct Server {
     std::string data;     // the line's data, Telnet taken off
     std::string toolSaid;  // every byte the tool sent
 };
+
+// The open without waiting: nothing is reported inside startOpen, then what openFinished said
+// and whether the line is open; empty when nothing came.
+QVariantList openedLater(const QString& url)
+{
+    tq::NetworkPort port(url);
+    QSignalSpy finished(&port, &tq::SerialPort::openFinished);
+    port.startOpen();
+    if (!finished.isEmpty() || !finished.wait(2 * tq::NetworkPort::kOpenTimeoutMs))
+        return {};
+    return finished.takeFirst() << port.isOpen();
+}
 
 std::string allBytes()
 {
@@ -103,6 +115,7 @@ private slots:
         QCOMPARE(port.isOpen(), error.isEmpty());
         if (!error.isEmpty()) {
             QVERIFY2(said.contains(url + error), qPrintable(said));
+            QCOMPARE(openedLater(url), (QVariantList{false, said, false}));
             return;
         }
         // Options the tool does not know are refused once each, and the huge subnegotiation
@@ -136,6 +149,7 @@ private slots:
         QCOMPARE(port.takeAll(), std::string(telnet ? "AB" : "AB\xFF"));
         QCoreApplication::processEvents();
         QCOMPARE(lost.count(), 1);
+        QCOMPARE(openedLater(url), (QVariantList{true, QString(), true}));
     }
 };
 
