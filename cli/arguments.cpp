@@ -28,7 +28,10 @@ const std::array<CommandSpec, 6> kCommands = {{
      "FILE.ini, byte for byte the file that \"Trasferisci parametri da  TQ310 al buffer\" followed\n"
      "by \"salva con nome\" writes. Prints the device CRC and whether it matches the parameters.\n"
      "Like every read-back of the window it keeps what it read in the backups folder; a backup\n"
-     "that cannot be kept is reported and leaves the read as it is."},
+     "that cannot be kept is reported and leaves the read as it is. On several ports each port's\n"
+     "file is FILE-NAME.ini, NAME the port's LOCATION without a leading /dev/ and with every run\n"
+     "of characters other than letters, digits, '.', '-' and '_' made one '_' (/dev/ttyUSB0 gives\n"
+     "FILE-ttyUSB0.ini, tcp://10.0.0.7:4001 gives FILE-tcp_10.0.0.7_4001.ini)."},
     {Command::Write, "write", PortOption | CommitOption | BackupOption, 1,
      "write --port LOCATION FILE.ini [--commit] [--no-backup]",
      "Opens FILE.ini as \"apri file\" does (same refusals, same messages). Then it reads what the\n"
@@ -79,7 +82,10 @@ QString optionsOf(unsigned options)
             "                   system's name for it (ttyUSB0, COM3), the name of a link in the folder\n"
             "                   of port aliases, a network line (tcp://HOST:PORT, or rfc2217://HOST:PORT\n"
             "                   for Telnet with the COM-PORT-OPTION), or \"sim\" for the simulated\n"
-            "                   controller inside this program (a factory controller at every run)\n");
+            "                   controller inside this program (a factory controller at every run).\n"
+            "                   Given more than once, the command runs on every port at once\n"
+            "  --ports-from FILE  more LOCATIONs, one a line (blank lines and lines that start with\n"
+            "                   # left out); the command runs on every port at once\n");
     if (options & CommitOption)
         text += QStringLiteral("  --commit         store the values in the controller's EEPROM when the read-back agrees\n");
     if (options & CountOption)
@@ -130,11 +136,21 @@ QString helpText(Command command)
               "  0  done\n"
               "  2  usage: unknown command or option, missing or extra argument\n"
               "  3  file refused: a parameter file that \"apri file\" refuses, an output file that\n"
-              "     cannot be written, or (write) a backup that cannot be kept\n"
+              "     cannot be written, (write) a backup that cannot be kept, or a --ports-from file\n"
+              "     that cannot be read\n"
               "  4  no answer: the controller did not complete an answer in time\n"
               "  5  line: the port could not be opened, or the line was lost\n"
               "  6  commit refused: the read-back differs from the file (write; with --commit\n"
-              "     nothing was committed)\n");
+              "     nothing was committed)\n\n"
+              "Many ports at once: read, write and inputs given --port more than once, or --ports-from,\n"
+              "run on every port at the same time, each in a session of its own with the bytes and\n"
+              "intervals of a run on that port alone; a port that fails stops nothing else. As each\n"
+              "port finishes, a line \"LOCATION: message\" (the message's lines joined by \"; \"); then\n"
+              "a table of port, result, CRC and seconds, and the count of each result. With --json,\n"
+              "each port's objects as a run on it alone prints them, then one object with \"ports\": a\n"
+              "row of port, status, result, crc and seconds for each. Errors go to standard error as\n"
+              "ever, progress nowhere. write --commit commits on each controller whose read-back\n"
+              "agrees, and on no other. The exit status is the highest of the ports'.\n");
 }
 
 ParseResult parseArguments(const QStringList& arguments)
@@ -163,7 +179,7 @@ ParseResult parseArguments(const QStringList& arguments)
         }
         const qsizetype eq = a.indexOf(QLatin1Char('='));
         const QString name = eq < 0 ? a : a.left(eq);
-        if (name == QLatin1String("--port") || name == QLatin1String("--count")) {
+        if (name == QLatin1String("--port") || name == QLatin1String("--ports-from") || name == QLatin1String("--count")) {
             if (eq >= 0)
                 valued.push_back({name, a.mid(eq + 1)});
             else if (i + 1 < arguments.size())
@@ -221,7 +237,11 @@ ParseResult parseArguments(const QStringList& arguments)
         if (v.name == QLatin1String("--port") && (options & PortOption)) {
             if (v.value.isEmpty())
                 return failure(where + QStringLiteral("--port needs a LOCATION"));
-            request.port = v.value;
+            request.ports << v.value;
+        } else if (v.name == QLatin1String("--ports-from") && (options & PortOption)) {
+            if (v.value.isEmpty())
+                return failure(where + QStringLiteral("--ports-from needs a FILE"));
+            request.portsFrom = v.value;
         } else if (v.name == QLatin1String("--count") && (options & CountOption)) {
             bool number = false;
             request.count = v.value.toInt(&number);
@@ -237,7 +257,7 @@ ParseResult parseArguments(const QStringList& arguments)
     if (!spec)
         return failure(QStringLiteral("no command given"));
 
-    if ((options & PortOption) && request.port.isEmpty())
+    if ((options & PortOption) && request.ports.isEmpty() && request.portsFrom.isEmpty())
         return failure(where + QStringLiteral("--port LOCATION is missing"));
     if (positional.size() != spec->files) {
         const QString wanted = spec->files == 0 ? QStringLiteral("no file")

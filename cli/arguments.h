@@ -19,7 +19,8 @@ struct Request {
     bool help = false;      // --help (or "help [command]"): print the help of the command and stop
     bool version = false;
     bool json = false;
-    QString port;           // --port LOCATION
+    QStringList ports;      // every --port LOCATION, in order
+    QString portsFrom;      // --ports-from FILE: more locations, one a line
     QStringList files;      // FILE.ini, and OUT.bin for usb
     bool commit = false;    // write --commit
     bool backup = true;     // read and write keep the controller's set-up; --no-backup: not

@@ -14,6 +14,7 @@
 #include "cli/exit_status.h"
 #include "cli/jobs.h"
 #include "cli/output.h"
+#include "cli/runner.h"
 #include "files/system_file.h"
 
 using namespace tq::cli;
@@ -64,10 +65,10 @@ int main(int argc, char* argv[])
     }
     switch (request.command) {
     case Command::Ports: return runPorts(request, out);
-    case Command::Read: return runRead(request, out);
-    case Command::Write: return runWrite(request, out);
     case Command::Usb: return runUsb(request, out);
-    case Command::Inputs: return runInputs(request, out);
+    case Command::Read:
+    case Command::Write:
+    case Command::Inputs: return runOnPorts(request, out);
     case Command::None:
     case Command::Help: break;
     }

@@ -1,7 +1,6 @@
 #include "cli/device_session.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 
 namespace tq::cli {
 
@@ -21,10 +20,11 @@ DeviceSession::DeviceSession(Module1& m, std::unique_ptr<PortOpener> opener, std
     m_opener->setLostHandler([this, number](const QString& reason) {
         m_lostText = connectionLostText(number, reason);
         m_engine.setPort(nullptr);
-        if (m_waiting)
-            m_waiting->quit();
+        if (m_wait)
+            finishWait(Outcome::LineLost);
     });
     m_engine.setPort(m_opener->port());
+    connect(&m_timer, &QTimer::timeout, this, &DeviceSession::onTick);
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(interval::Start);
     m_timer.start();
@@ -32,55 +32,63 @@ DeviceSession::DeviceSession(Module1& m, std::unique_ptr<PortOpener> opener, std
 
 DeviceSession::~DeviceSession()
 {
-    m_timer.stop();
-    m_engine.setPort(nullptr);
-    // A request the engine wrote in the last tick (at most "!" and five bytes) is still in the
-    // port's buffer: it leaves while the loop runs, before the close would drop it.
-    if (m_opener->port()) {
-        QEventLoop loop;
-        QTimer::singleShot(lineTimeMs(6) + 1, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    stop();
     m_opener->close();
 }
 
-DeviceSession::Outcome DeviceSession::carry(int bytes)
+void DeviceSession::stop()
+{
+    m_timer.stop();
+    m_engine.setPort(nullptr);
+    m_wait.reset();
+}
+
+int DeviceSession::lingerMs() const
+{
+    return m_opener->port() ? lineTimeMs(6) + 1 : 0;
+}
+
+Later<DeviceSession::Outcome> DeviceSession::carry(int bytes)
 {
     QElapsedTimer clock;
     clock.start();
     const int ms = lineTimeMs(bytes);
-    return waitFor([&clock, ms] { return clock.elapsed() >= ms; }, {});
+    return waitFor([clock, ms] { return clock.elapsed() >= ms; }, {});
 }
 
-DeviceSession::Outcome DeviceSession::waitFor(const std::function<bool()>& done, const std::function<long()>& progress)
+Later<DeviceSession::Outcome> DeviceSession::waitFor(std::function<bool()> done, std::function<long()> progress)
 {
     if (!m_opener->port())
-        return Outcome::LineLost;
-    QEventLoop loop;
-    Outcome outcome = Outcome::Done;
-    long seen = progress ? progress() : 0;
-    int idle = 0;
-    const auto finish = [&loop, &outcome](Outcome o) {
-        outcome = o;
-        loop.quit();
-    };
-    const QMetaObject::Connection tick = connect(&m_timer, &QTimer::timeout, &loop, [&] {
-        m_engine.tick();
-        if (done())
-            return finish(Outcome::Done);
-        if (progress) {
-            const long now = progress();
-            idle = now == seen ? idle + 1 : 0;
-            seen = now;
-            if (idle >= kPatienceTicks)
-                finish(Outcome::NoAnswer);
-        }
+        return Later<Outcome>::now(Outcome::LineLost);
+    const long seen = progress ? progress() : 0;
+    return Later<Outcome>([this, done = std::move(done), progress = std::move(progress), seen](Later<Outcome>::Deliver deliver) {
+        m_wait = Wait{done, progress, seen, 0, std::move(deliver)};
     });
-    m_waiting = &loop;
-    loop.exec();
-    m_waiting = nullptr;
-    disconnect(tick);
-    return m_opener->port() ? outcome : Outcome::LineLost;
+}
+
+void DeviceSession::onTick()
+{
+    if (!m_wait)
+        return;
+    m_engine.tick();
+    Wait& wait = *m_wait;
+    if (wait.done())
+        return finishWait(Outcome::Done);
+    if (wait.progress) {
+        const long now = wait.progress();
+        wait.idle = now == wait.seen ? wait.idle + 1 : 0;
+        wait.seen = now;
+        if (wait.idle >= kPatienceTicks)
+            finishWait(Outcome::NoAnswer);
+    }
+}
+
+void DeviceSession::finishWait(Outcome outcome)
+{
+    const Later<Outcome>::Deliver deliver = std::move(m_wait->deliver);
+    m_wait.reset();
+    // The job goes on from here, and may start its next wait.
+    deliver(m_opener->port() ? outcome : Outcome::LineLost);
 }
 
 }  // namespace tq::cli

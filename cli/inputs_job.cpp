@@ -5,6 +5,7 @@
 #include "cli/exit_status.h"
 #include "cli/job_support.h"
 #include "cli/jobs.h"
+#include "cli/port_run.h"
 
 namespace tq::cli {
 
@@ -27,13 +28,15 @@ QJsonArray inputsJson(const QString& status)
 
 }  // namespace
 
-int runInputs(const Request& request, Output& out)
+Job runInputs(PortRun& run)
 {
-    const Subject subject{QStringLiteral("inputs"), request.port, {}};
-    Module1 m;
-    const std::unique_ptr<DeviceSession> line = openSession(m, subject, out);
+    const Subject subject{QStringLiteral("inputs"), run.port(), {}};
+    const Request& request = run.request();
+    Output& out = run.out();
+    Module1& m = run.module();
+    DeviceSession* const line = co_await run.open(subject);
     if (!line)
-        return LineFailed;
+        co_return LineFailed;
     DeviceSession& session = *line;
     const TerminalText& text1 = session.host().terminal();
 
@@ -50,10 +53,10 @@ int runInputs(const Request& request, Output& out)
                    QJsonObject{{QStringLiteral("reading"), int(readings)}, {QStringLiteral("inputs"), inputsJson(status)}});
         return readings == request.count;
     };
-    const DeviceSession::Outcome outcome = session.waitFor(taken, [&readings] { return readings; });
+    const DeviceSession::Outcome outcome = co_await session.waitFor(taken, [&readings] { return readings; });
     if (outcome != DeviceSession::Outcome::Done)
-        return waitFailed(session, outcome, subject, out);
-    return Success;
+        co_return waitFailed(session, outcome, subject, out);
+    co_return Success;
 }
 
 }  // namespace tq::cli

@@ -6,28 +6,9 @@
 #include "cli/exit_status.h"
 #include "files/backups.h"
 #include "files/param_file.h"
-#include "link/port_discovery.h"
 #include "params/list_view.h"
-#include "sim/simulated_port.h"
 
 namespace tq::cli {
-
-std::unique_ptr<DeviceSession> openSession(Module1& m, const Subject& subject, Output& out)
-{
-    auto opener = std::make_unique<PortOpener>(GetSerialPortNames().entries, sim::simulatedControllerLine());
-    const PortPick pick = opener->resolve(subject.port);
-    if (pick.number == 0) {
-        const QString why = pick.refusal.empty() ? QStringLiteral("no port number is left") : systemText(pick.refusal);
-        fail(LineFailed, subject.port, why, subject, out);
-        return nullptr;
-    }
-    QString error;
-    if (!opener->open(pick.number, &error)) {
-        fail(LineFailed, subject.port, systemText(openFailedText(pick.number, error)), subject, out);
-        return nullptr;
-    }
-    return std::make_unique<DeviceSession>(m, std::move(opener), pick.number);
-}
 
 bool openParamFile(Module1& m, const Subject& subject, Output& out)
 {
@@ -39,7 +20,7 @@ bool openParamFile(Module1& m, const Subject& subject, Output& out)
     return true;
 }
 
-DeviceSession::Outcome readBack(DeviceSession& session)
+Later<DeviceSession::Outcome> readBack(DeviceSession& session)
 {
     const Module1& m = session.module();
     sendReadBack(session.link(), false);

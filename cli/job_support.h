@@ -1,22 +1,15 @@
 #pragma once
-// What the commands share: opening the line named by --port, opening a parameter file as
-// "apri file" does, the reports of a wait that failed, and the JSON of the values.
+// What the commands share: opening a parameter file as "apri file" does, the read-back, the
+// backups, the reports of a wait that failed, and the JSON of the values.
 
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 
-#include <memory>
-
 #include "cli/device_session.h"
 #include "cli/output.h"
 
 namespace tq::cli {
-
-// The line subject.port names, opened as the window opens the chooser's entry for it, in a
-// session on m; nullptr after printing the window's message of why it did not open (the caller
-// exits LineFailed).
-std::unique_ptr<DeviceSession> openSession(Module1& m, const Subject& subject, Output& out);
 
 // Opens the parameter file subject.file into the working copy and refreshes the list as "apri
 // file" does. On a refusal prints the window's message and returns false (the caller exits
@@ -24,7 +17,7 @@ std::unique_ptr<DeviceSession> openSession(Module1& m, const Subject& subject, O
 bool openParamFile(Module1& m, const Subject& subject, Output& out);
 
 // "Carica parametri  dal TQ310": the record and the menu texts into the device copy.
-DeviceSession::Outcome readBack(DeviceSession& session);
+Later<DeviceSession::Outcome> readBack(DeviceSession& session);
 
 // The device copy of the read-back just taken, kept in the backups folder as the window keeps
 // every complete read-back (files/backups.h): the path of the backup that holds it, or the

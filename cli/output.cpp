@@ -42,18 +42,31 @@ Output::Output(bool json, bool progress, std::FILE* out, std::FILE* err)
 {
 }
 
+Output Output::seriesPart() const
+{
+    Output part(m_json, false, m_out, m_err);
+    part.m_series = true;
+    return part;
+}
+
 void Output::line(const QString& text)
 {
-    if (!m_json)
+    if (!m_json && !m_series)
         print(m_out, text, false);
 }
 
 void Output::object(const Subject& subject, int status, const QString& message, const QJsonObject& more)
 {
-    if (m_json)
-        print(m_out,
-              QString::fromUtf8(QJsonDocument(outcomeJson(subject, status, message, more)).toJson(QJsonDocument::Compact)),
-              false);
+    m_last = outcomeJson(subject, status, message, more);
+    if (m_json) {
+        print(m_out, QString::fromUtf8(QJsonDocument(m_last).toJson(QJsonDocument::Compact)), false);
+    } else if (m_series) {
+        QStringList lines = message.split(QLatin1Char('\n'));
+        for (QString& l : lines)
+            l = l.simplified();
+        lines.removeAll(QString());
+        print(m_out, subject.port + QStringLiteral(": ") + lines.join(QStringLiteral("; ")), false);
+    }
 }
 
 void Output::error(const QString& text)

@@ -7,6 +7,11 @@
 // Every outcome, a result, an error or a usage error, is one JSON object with the same fields
 // first: "command", "port", "file" (as the user typed them; empty when not given), "status" (the
 // exit status) and "message"; a command adds its own fields after them.
+//
+// In a series (many ports in one run, runner.h) each port has an Output of its own
+// (seriesPart): no progress and none of the result lines; each outcome is its JSON object, or
+// one line that starts with the port ("/dev/ttyUSB0: " and the message, its lines joined by
+// "; "). Errors go to standard error as in a run on one port.
 
 #include <QJsonObject>
 #include <QString>
@@ -32,11 +37,15 @@ public:
     Output(bool json, bool progress, std::FILE* out = stdout, std::FILE* err = stderr);
 
     bool json() const { return m_json; }
+    // The Output of one port of a series, on the same streams.
+    Output seriesPart() const;
 
     // A result line for a person; nothing with --json.
     void line(const QString& text);
     // An outcome's object (outcomeJson); nothing without --json.
     void object(const Subject& subject, int status, const QString& message, const QJsonObject& more = {});
+    // The object of the last outcome, printed or not.
+    const QJsonObject& lastOutcome() const { return m_last; }
     void error(const QString& text);
     void progress(const QString& text);
 
@@ -47,6 +56,8 @@ private:
     bool m_progress;
     std::FILE* m_out;
     std::FILE* m_err;
+    bool m_series = false;
+    QJsonObject m_last;
 };
 
 // A text of the tool (bytes 0-255, Latin-1, CR LF line breaks) as the console shows it.

@@ -5,6 +5,7 @@
 #include "cli/exit_status.h"
 #include "cli/job_support.h"
 #include "cli/jobs.h"
+#include "cli/port_run.h"
 #include "files/param_file.h"
 #include "files/save_bytes.h"
 #include "link/receive_engine.h"
@@ -22,37 +23,38 @@ bool crcMatches(const ParamRecord& record)
 
 }  // namespace
 
-int runRead(const Request& request, Output& out)
+Job runRead(PortRun& run)
 {
-    const Subject subject{QStringLiteral("read"), request.port, request.files[0]};
+    const Subject subject{QStringLiteral("read"), run.port(), run.file()};
     const QString& path = subject.file;
-    Module1 m;
-    const std::unique_ptr<DeviceSession> line = openSession(m, subject, out);
+    Output& out = run.out();
+    Module1& m = run.module();
+    DeviceSession* const line = co_await run.open(subject);
     if (!line)
-        return LineFailed;
+        co_return LineFailed;
     DeviceSession& session = *line;
 
     // The window's own way to make the controller's values the working copy: the read-back
     // started by ChipBuffer copies them once the menu texts are in.
-    out.progress(QStringLiteral("reading the parameters and menu texts from %1").arg(request.port));
+    out.progress(QStringLiteral("reading the parameters and menu texts from %1").arg(run.port()));
     sendReadBack(session.link(), true);
-    const DeviceSession::Outcome outcome = session.waitFor(
+    const DeviceSession::Outcome outcome = co_await session.waitFor(
         [&m] { return engineInTerminalMode(m) && m.Engine.ChipToBuffer() == 0; },
         [&m] { return long(m.Engine.mode()); });
     if (outcome != DeviceSession::Outcome::Done)
-        return waitFailed(session, outcome, subject, out);
+        co_return waitFailed(session, outcome, subject, out);
 
     QString reason;
     if (saveBytes(path, paramFileContent(m), &reason) != SaveStatus::Saved)
-        return fail(FileRefused, path, QString::fromLatin1(kSaveFailed) + QLatin1Char('(') + reason + QLatin1Char(')'), subject, out);
+        co_return fail(FileRefused, path, QString::fromLatin1(kSaveFailed) + QLatin1Char('(') + reason + QLatin1Char(')'), subject, out);
 
     // As in the window, a backup that cannot be kept is said and changes nothing else.
-    const KeptBackup backup = request.backup ? keepBackup(m) : KeptBackup{};
+    const KeptBackup backup = run.request().backup ? keepBackup(m) : KeptBackup{};
     if (!backup.failure.isEmpty())
         out.error(backup.failure);
 
     const bool matches = crcMatches(m.ChipParams);
-    const QString message = QStringLiteral("%1: 54 parameters and 12 menu texts from %2").arg(path, request.port);
+    const QString message = QStringLiteral("%1: 54 parameters and 12 menu texts from %2").arg(path, run.port());
     QJsonObject result{{QStringLiteral("crc"), crcText(m.ChipParams)},
                        {QStringLiteral("crcMatches"), matches},
                        {QStringLiteral("params"), paramsJson(m.ChipParams)},
@@ -66,7 +68,7 @@ int runRead(const Request& request, Output& out)
                       matches ? QStringLiteral("matches the parameters") : QStringLiteral("does NOT match the parameters")));
     if (!backup.path.isEmpty())
         out.line(backupLine(backup.path));
-    return Success;
+    co_return Success;
 }
 
 }  // namespace tq::cli

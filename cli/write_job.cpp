@@ -8,6 +8,7 @@
 #include "cli/exit_status.h"
 #include "cli/job_support.h"
 #include "cli/jobs.h"
+#include "cli/port_run.h"
 #include "files/backups.h"
 #include "operations/transfers.h"
 
@@ -74,46 +75,48 @@ QString comparisonName(CommitCheck check)
 
 }  // namespace
 
-int runWrite(const Request& request, Output& out)
+Job runWrite(PortRun& run)
 {
-    const Subject subject{QStringLiteral("write"), request.port, request.files[0]};
+    const Subject subject{QStringLiteral("write"), run.port(), run.file()};
     const QString& path = subject.file;
-    Module1 m;
+    const Request& request = run.request();
+    Output& out = run.out();
+    Module1& m = run.module();
     if (!openParamFile(m, subject, out))
-        return FileRefused;
+        co_return FileRefused;
     if (request.backup)
         if (const std::optional<BackupFailure> failure = makeBackupFolder(backupFolder()))
-            return fail(FileRefused, {}, failure->message(), subject, out);
-    const std::unique_ptr<DeviceSession> line = openSession(m, subject, out);
+            co_return fail(FileRefused, {}, failure->message(), subject, out);
+    DeviceSession* const line = co_await run.open(subject);
     if (!line)
-        return LineFailed;
+        co_return LineFailed;
     DeviceSession& session = *line;
 
     // What the controller holds is kept before anything changes it.
     QJsonObject result;
     if (request.backup) {
-        out.progress(QStringLiteral("reading what %1 holds, for the backup").arg(request.port));
-        const DeviceSession::Outcome outcome = readBack(session);
+        out.progress(QStringLiteral("reading what %1 holds, for the backup").arg(run.port()));
+        const DeviceSession::Outcome outcome = co_await readBack(session);
         if (outcome != DeviceSession::Outcome::Done)
-            return waitFailed(session, outcome, subject, out);
+            co_return waitFailed(session, outcome, subject, out);
         const KeptBackup backup = keepBackup(m);
         if (!backup.failure.isEmpty())
-            return fail(FileRefused, {}, backup.failure, subject, out);
+            co_return fail(FileRefused, {}, backup.failure, subject, out);
         result.insert(QStringLiteral("backup"), backup.path);
         out.line(backupLine(backup.path));
     }
 
-    out.progress(QStringLiteral("writing %1 into %2").arg(path, request.port));
+    out.progress(QStringLiteral("writing %1 into %2").arg(path, run.port()));
     writeWorkingCopy(session.link(), {});
-    DeviceSession::Outcome outcome = session.carry(kWriteFrameBytes);
+    DeviceSession::Outcome outcome = co_await session.carry(kWriteFrameBytes);
     if (outcome != DeviceSession::Outcome::Done)
-        return waitFailed(session, outcome, subject, out);
+        co_return waitFailed(session, outcome, subject, out);
 
     out.progress(QStringLiteral("reading back"));
-    outcome = readBack(session);
+    outcome = co_await readBack(session);
     // The controller takes "L" without a word: only the read-back would have told.
     if (outcome != DeviceSession::Outcome::Done)
-        return waitFailed(session, outcome, subject, out,
+        co_return waitFailed(session, outcome, subject, out,
                           QStringLiteral("The write frame (\"L\", %1 bytes) went out but was NOT verified: the "
                                          "controller may hold the file's values or its former ones.")
                               .arg(kWriteFrameBytes));
@@ -122,9 +125,9 @@ int runWrite(const Request& request, Output& out)
     const bool committed = request.commit && check == CommitCheck::Agree;
     if (committed) {
         out.progress(QStringLiteral("committing to the EEPROM"));
-        outcome = session.carry(kCommitFrameBytes);
+        outcome = co_await session.carry(kCommitFrameBytes);
         if (outcome != DeviceSession::Outcome::Done)
-            return waitFailed(session, outcome, subject, out);
+            co_return waitFailed(session, outcome, subject, out);
     }
 
     result.insert(QStringLiteral("crc"), crcText(m.FileParams));
@@ -137,15 +140,15 @@ int runWrite(const Request& request, Output& out)
         QString text = QString::fromLatin1(commitRefusalText(check));
         for (const QJsonValue& d : found)
             text += QLatin1Char('\n') + differenceLine(d.toObject());
-        return fail(CommitRefused, path, text, subject, out, result);
+        co_return fail(CommitRefused, path, text, subject, out, result);
     }
     const QString message = QStringLiteral("%1 written into %2: CRC %3, read back: CRC %4, both comparisons agree")
-                                .arg(path, request.port, crcText(m.FileParams), crcText(m.ChipParams));
+                                .arg(path, run.port(), crcText(m.FileParams), crcText(m.ChipParams));
     out.object(subject, Success, message, result);
     out.line(message);
     out.line(committed ? systemText(session.host().terminal().text())
                        : QStringLiteral("not committed (no --commit): the EEPROM keeps its former values"));
-    return Success;
+    co_return Success;
 }
 
 }  // namespace tq::cli

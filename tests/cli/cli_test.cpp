@@ -6,6 +6,7 @@
 
 #include "cli/arguments.h"
 #include "cli/device_session.h"
+#include "cli/runner.h"
 
 namespace tq::cli {
 namespace {
@@ -26,8 +27,10 @@ std::string shown(const Request& r)
         s += " version";
     if (r.json)
         s += " json";
-    if (!r.port.isEmpty())
-        s += " port=" + r.port.toStdString();
+    for (const QString& p : r.ports)
+        s += " port=" + p.toStdString();
+    if (!r.portsFrom.isEmpty())
+        s += " ports-from=" + r.portsFrom.toStdString();
     if (r.commit)
         s += " commit";
     if (!r.backup)
@@ -51,6 +54,8 @@ TEST(CliArguments, EveryCommandTakesItsOptionsBeforeOrAfterItAndInEitherSpelling
         {"--no-backup write --port sim a.ini", "write port=sim no-backup [a.ini]"},
         {"read --port sim a.ini --no-backup", "read port=sim no-backup [a.ini]"},
         {"write --port sim a.ini", "write port=sim [a.ini]"},
+        {"write --port a --ports-from=l.txt --port b a.ini", "write port=a port=b ports-from=l.txt [a.ini]"},
+        {"inputs --ports-from l.txt", "inputs ports-from=l.txt count=1"},
         {"write --port sim -- --commit", "write port=sim [--commit]"},  // after "--" a file name
         {"usb a.ini out.bin", "usb [a.ini] [out.bin]"},
         {"usb - out.bin", "usb [-] [out.bin]"},
@@ -85,6 +90,8 @@ TEST(CliArguments, AnythingACommandDoesNotTakeIsRefusedWithTheReason)
         {"read a.ini", "read: --port LOCATION is missing"},
         {"read --port", "--port needs a value"},
         {"read --port= a.ini", "read: --port needs a LOCATION"},
+        {"read --ports-from= a.ini", "read: --ports-from needs a FILE"},
+        {"usb --ports-from l.txt a.ini b.bin", "usb: unknown option --ports-from"},
         {"read --port sim", "read: takes one file, FILE.ini; given: none"},
         {"read --port sim a.ini b.ini", "read: takes one file, FILE.ini; given: a.ini b.ini"},
         {"read --port sim a.ini --commit", "read: unknown option --commit"},
@@ -148,6 +155,19 @@ TEST(CliSession, TheLineTimeOfAFrameIsRoundedUpToTheMillisecond)
     const struct { int bytes; int ms; } cases[] = {{0, 0}, {1, 2}, {8, 9}, {48, 50}, {177, 185}, {960, 1000}};
     for (const auto& c : cases)
         EXPECT_EQ(lineTimeMs(c.bytes), c.ms) << c.bytes;
+}
+
+TEST(CliSeries, EachPortsFileIsNamedAfterItsLocation)
+{
+    const struct { const char* file; const char* port; const char* own; } cases[] = {
+        {"letture/banco.ini", "/dev/ttyUSB0", "letture/banco-ttyUSB0.ini"},
+        {"a.b/set", "/dev/pts/4", "a.b/set-pts_4"},
+        {"set.old.ini", "tcp://10.0.0.7:4001", "set.old-tcp_10.0.0.7_4001.ini"},
+        {".ini", "rfc2217://[::1]:4001", ".ini-rfc2217_1_4001"},
+        {"lettura", "banco 2", "lettura-banco_2"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(portFile(QString::fromUtf8(c.file), QString::fromUtf8(c.port)).toStdString(), c.own) << c.port;
 }
 
 }  // namespace

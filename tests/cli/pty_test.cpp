@@ -3,10 +3,12 @@
 // never came, a set-up overwritten without a backup of it, a script left hanging by a silent
 // controller, a status that does not tell the cause, and values that do not survive the
 // controller's restart.
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -331,6 +333,74 @@ private slots:
         QCOMPARE(text.status, int(tq::cli::Success));
         QVERIFY2(text.out.startsWith(" Stato ingressi :\n\nMor.12(conteggio)          = [O"), text.out.constData());
         QCOMPARE(text.out.count("= [O"), 7);
+    }
+
+    // A series in one run: 8 controllers on pseudo-terminals and 8 on the network are written,
+    // read back and committed, each hearing exactly what a run on it alone sends; a silent one
+    // and a device server that never answers fail alone. The server comes first: an open that
+    // waited for it would hold up every other port for its 5 s.
+    void aSeriesCommitsEveryControllerThatAgreesWhileTheOthersFailAlone()
+    {
+        const QString ini = path("series.ini"), pty = path("series-pty"), net = path("series-net"), list = path("list");
+        QVERIFY(writeFile(ini, iniOf(moduleOf(edited()))) && QDir().mkpath(pty) && QDir().mkpath(net));
+        const QString eight = QStringLiteral("8"), on = QStringLiteral("Simulated TQ310 on ");
+        tq::test::SimulatorProcess ptys(QStringLiteral(TQ310_SIM), {QStringLiteral("--controllers"), eight,
+                                                                    QStringLiteral("--record-host"), pty});
+        tq::test::SimulatorProcess nets(QStringLiteral(TQ310_SIM), {QStringLiteral("--controllers"), eight,
+                                                                    QStringLiteral("--listen"), QStringLiteral("0"),
+                                                                    QStringLiteral("--record-host"), net});
+        tq::test::SimulatorProcess silent(QStringLiteral(TQ310_SIM), {QStringLiteral("--fault"), QStringLiteral("silent")});
+        QTcpServer mute;  // the system takes the connection; nobody answers the Telnet options
+        QVERIFY(mute.listen(QHostAddress::LocalHost));
+        const QString dead = QStringLiteral("rfc2217://127.0.0.1:%1").arg(mute.serverPort());
+        QStringList arguments{QStringLiteral("write"), ini, QStringLiteral("--commit"), QStringLiteral("--json"),
+                              QStringLiteral("--port"), dead};
+        QByteArray fromFile = "# banco 2\n";
+        for (int k = 0; k < 8; ++k) {
+            arguments << QStringLiteral("--port") << (k ? ptys.waitForLine(on) : ptys.slave());
+            fromFile += (k ? nets.waitForLine(on) : nets.slave()).toUtf8() + "\n\n";
+        }
+        QVERIFY(writeFile(list, fromFile + silent.slave().toUtf8()));
+        const CliRun run = runCli(arguments << QStringLiteral("--ports-from") << list);
+        QCOMPARE(run.status, int(tq::cli::LineFailed));  // the highest of the ports'
+
+        QList<QJsonObject> outcomes;
+        for (const QByteArray& line : run.out.trimmed().split('\n'))
+            outcomes << jsonOf(line);
+        QCOMPARE(outcomes.size(), 19);
+        QCOMPARE(outcomes[17][QStringLiteral("port")].toString(), dead);  // its 5 s end last
+        QVERIFY(outcomes[17][QStringLiteral("message")].toString().endsWith(QStringLiteral(" non risponde ")));
+        for (const QJsonObject& o : outcomes.mid(0, 17))  // what each controller held is kept
+            if (o[QStringLiteral("status")].toInt() == tq::cli::Success)
+                QCOMPARE(fileBytes(o[QStringLiteral("backup")].toString()), iniOf(moduleOf(tq::sim::factorySetup())));
+        QCOMPARE(outcomes[18][QStringLiteral("message")].toString(),
+                 QStringLiteral("18 ports: 1 line failed, 16 committed, 1 no answer"));
+        const QJsonArray rows = outcomes[18][QStringLiteral("ports")].toArray();
+        const QByteArray heard = "HJ" + writeFrameOf(moduleOf(edited())) + "HJWVorela\r";
+        const QString crc = QStringLiteral("%1-%2").arg(edited().record[54]).arg(edited().record[55]);
+        for (int k = 1; k <= 16; ++k) {
+            QCOMPARE(rows[k][QStringLiteral("result")].toString() + ' ' + rows[k][QStringLiteral("crc")].toString(),
+                     QStringLiteral("committed ") + crc);
+            const QString record = QStringLiteral("%1/host-%2.bin").arg(k <= 8 ? pty : net).arg((k - 1) % 8 + 1);
+            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record), heard, 5000);
+        }
+        QCOMPARE(rows[17][QStringLiteral("port")].toString(), silent.slave());
+        QCOMPARE(rows[17][QStringLiteral("status")].toInt(), int(tq::cli::NoAnswer));
+
+        // read, in words: a file and a line for each port as it ends, the table, the count.
+        const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("--port"), QStringLiteral("sim"),
+                                    QStringLiteral("--port"), QStringLiteral("/dev/tq310-assente"), path("lettura.ini")});
+        QCOMPARE(read.status, int(tq::cli::LineFailed));
+        QCOMPARE(fileBytes(path("lettura-sim.ini")), iniOf(moduleOf(tq::sim::factorySetup())));
+        const QList<QByteArray> words = read.out.split('\n');
+        QCOMPARE(words.size(), 7);
+        QVERIFY2(words[0].startsWith("/dev/tq310-assente: Impossibile aprire la porta Com.")
+                     && words[0].endsWith(" : la porta non esiste"), words[0].constData());
+        QCOMPARE(words[1], "sim: " + path("lettura-sim.ini").toUtf8() + ": 54 parameters and 12 menu texts from sim");
+        QCOMPARE(words[2], "port                result       CRC     seconds");
+        QVERIFY(words[3].startsWith("sim                 read         251-88  0."));
+        QVERIFY(words[4].startsWith("/dev/tq310-assente  line failed  -       0."));
+        QCOMPARE(words[5], "2 ports: 1 read, 1 line failed");
     }
 
     void aFileTheWindowRefusesIsRefusedBeforeAnythingIsSent()
