@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   qt6-translations-l10n              # Qt's own dialogs in Italian (qtbase_it.qm)
+  time                               # bench/series.sh: the peak memory of tq310-cli
 )
 if [ "${1:-}" = "--ship" ]; then
   packages+=(
