@@ -120,6 +120,15 @@ windows_cli read silent.ini || status=$?
 [ "$status" = 4 ] && [ ! -e "$net/silent.ini" ] \
   || fail "tq310-cli.exe read from a silent controller over $url: status $status, not 4: $(cat "$net/cli.log")"
 echo "tq310-cli.exe read from a silent controller over $url: status 4, no file"
+
+# Series work: one run of tq310-cli.exe commits on four controllers at once.
+simulate series --controllers 4
+for _ in $(seq 50); do [ "$(grep -c '^Simulated TQ310 on ' "$net/series.log")" = 4 ] && break; sleep 0.1; done
+sed -n 's/^Simulated TQ310 on //p' "$net/series.log" >"$net/series.txt"
+(cd "$net" && "$wine" "$build/cli/tq310-cli.exe" write changed.ini --commit --ports-from series.txt) >"$net/cli.log" 2>&1 \
+  && grep -q '^4 ports: 4 committed' "$net/cli.log" \
+  || fail "tq310-cli.exe write --commit on four ports: $(cat "$net/cli.log")"
+echo "tq310-cli.exe write --commit --ports-from: $(grep '^4 ports' "$net/cli.log" | tr -d '\r')"
 kill $sim_pids
 sim_pids=""
 
