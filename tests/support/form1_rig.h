@@ -50,7 +50,7 @@ struct Form1Rig {
     // On tq310-sim (the program `simulator`, started with `arguments`): connected through the
     // chooser's entry "Porta seriale (COM1)" for its port alias, or started on its line as --port
     // starts it.
-    Form1Rig(const char* simulator, const QStringList& arguments, bool portOption = false)
+    explicit Form1Rig(const char* simulator, const QStringList& arguments = {}, bool portOption = false)
         : sim(std::make_unique<SimulatorProcess>(QString::fromLocal8Bit(simulator), arguments))
     {
         if (portOption) {
