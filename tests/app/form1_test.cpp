@@ -924,14 +924,19 @@ private slots:
         c.form.receiveClock().stop();
     }
 
-    // "Registro della linea" is the last item of "Accessori". The trace stays to be read and
-    // saved once the line goes, until the next connection starts a new one.
-    void theLineTraceIsLastInAccessoriAndANewConnectionStartsANewOne()
+    // "Registro della linea" is the last item of "Accessori"; its window leaves the main window
+    // usable, and Escape closes it like its close box. The trace stays to be read and saved once
+    // the line goes, until the next connection starts a new one.
+    void theLineTraceIsLastInAccessoriClosesOnEscapeAndANewConnectionStartsANewOne()
     {
         Connected c;
         const QList<QAction*> items = control<QMenu>(c.form, "accessori")->actions();
         QCOMPARE(items.mid(items.size() - 2), QList<QAction*>({control<QAction>(c.form, "ErrEEprom"), control<QAction>(c.form, "RegLinea")}));
+        QVERIFY(becomesActive(&c.form));
         use(c.form, "RegLinea");
+        QVERIFY(becomesActive(c.form.lineTraceWindow()) && c.form.isEnabled());
+        press(Qt::Key_Escape);
+        QVERIFY(!c.form.lineTraceWindow()->isVisible());
         use(c.form, "CIngressi");
         c.tick();  // the request tick follows a reply tick
         c.tick();
@@ -1588,31 +1593,6 @@ private slots:
     // belonged to no window, so that a window manager could leave them behind the disabled main
     // window; on Linux no key but Alt reached the menus ----
 
-    void tabReachesEveryControlAndTheListWithoutChoosingALine()
-    {
-        Connected c;
-        Form1& f = c.form;
-        QVERIFY(becomesActive(&f));
-        // Once round the Tab chain.
-        control<QPushButton>(f, "Command17")->setFocus(Qt::TabFocusReason);
-        QSet<QWidget*> reached;
-        for (int i = 0; i < 40 && !reached.contains(control<QPushButton>(f, "Command17")); ++i) {
-            press(Qt::Key_Tab);
-            reached << QApplication::focusWidget();
-            QVERIFY2(!f.editDialog(), qPrintable(QApplication::focusWidget()->objectName()));
-        }
-        QVERIFY(reached.contains(control<QPlainTextEdit>(f, "Text1")) && reached.contains(list1(f)));
-        // Qt made the first line current on the way in; that is the focus, not a choice. Nor do
-        // rebuilds of the list under the focus choose one.
-        QCOMPARE(list1(f)->currentRow(), 0);
-        for (int i = 0; i < 3; ++i) {
-            f.ListInit();
-            QCoreApplication::processEvents();
-        }
-        QCOMPARE(control<tq::ui::ChoiceList>(f, "List1")->chosenRow(), -1);
-        QVERIFY(!f.editDialog());
-    }
-
     void theMenusAreReachedWithAltAndF10()
     {
         Connected c;
@@ -1636,17 +1616,6 @@ private slots:
         press(Qt::Key_F10);
         QVERIFY(QTest::qWaitFor([&f] { return QApplication::activePopupWidget() == control<QMenu>(f, "config"); }));
         QTest::keyClick(control<QMenu>(f, "config"), Qt::Key_Escape);
-    }
-
-    // The line trace window leaves the main window usable; Escape closes it like its close box.
-    void escapeClosesTheLineTraceWindow()
-    {
-        Connected c;
-        QVERIFY(becomesActive(&c.form));
-        use(c.form, "RegLinea");
-        QVERIFY(becomesActive(c.form.lineTraceWindow()) && c.form.isEnabled());
-        press(Qt::Key_Escape);
-        QVERIFY(!c.form.lineTraceWindow()->isVisible());
     }
 
     void theKeysChooseTheLineTheyMoveTo()

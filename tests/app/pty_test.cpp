@@ -360,10 +360,12 @@ private slots:
         QCOMPARE(seen, 3);
     }
 
-    // "Registro della linea", the last item of "Accessori", shows a read-back as it happens while
-    // the engineer goes on working the tool, and "Salva registro" saves it with a heading that
-    // says when and where it was recorded, and by what.
-    void theLineTraceShowsAndSavesARealReadBack()
+    // "Registro della linea" shows a read-back as it happens while the engineer goes on working
+    // the tool, on tq310-sim's pseudo-terminal through the chooser and on its network line
+    // (--listen) as --port starts it. On the first, a machine whose record's CRC is one bit off,
+    // and "Salva registro" saves the trace with a heading that says when and where it was
+    // recorded, and by what; on the second, the simulator stopped is one lost line, with the reason.
+    void theLineTraceShowsARealReadBackOnEitherLine()
     {
         QTemporaryDir dir;
         const QString eeprom = dir.filePath(QStringLiteral("eeprom.bin"));
@@ -377,49 +379,41 @@ private slots:
         const std::string crc = std::to_string(machine.record[tq::kCrcHigh]) + "-" + std::to_string(machine.record[tq::kCrcLow]);
         const QString saved = dir.filePath(QStringLiteral("registro della macchina.txt"));
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
-
-        Form1Rig tool(TQ310_SIM, {QStringLiteral("--eeprom"), eeprom});
-        use(tool.form, "RegLinea");
-        QVERIFY(tool.form.lineTraceWindow()->isVisible() && tool.form.isEnabled());
-        QVERIFY(tool.readBack("daltq310"));
-        QCOMPARE(control<QLabel>(tool.form, "Label4")->text(), QString::fromStdString(crc + " Chip "));
-        const QStringList rows = tool.traceRows();
-        QCOMPARE(rows.size(), 4);
-        QCOMPARE(rows[0], QStringLiteral("TX H lettura parametri"));
-        QVERIFY2(rows[1].startsWith(QString::fromStdString("RX record di 56 byte, CRC " + crc + " errato (calcolato ")),
-                 qPrintable(rows[1]));
-        QCOMPARE(rows[2], QStringLiteral("TX J lettura voci del menu"));
-        QVERIFY2(rows[3].contains(QStringLiteral("\"CARTELLA 9\"")), qPrintable(rows[3]));
-
-        tool.form.lineTraceWindow()->askPath = [&](bool save) { return save ? saved : QString(); };
-        tool.form.lineTraceWindow()->SaveButton->click();
-        const QList<QByteArray> heading = fileBytes(saved).split('\n');
-        QVERIFY2(heading[1].startsWith("# connessione: ") && heading[1].endsWith(", porta Com.1 " + tool.entries[0].location.toLatin1() + "\r"),
-                 heading[1].constData());
-        const QDateTime connected = QDateTime::fromString(QString::fromLatin1(heading[1].mid(15, 19)),
-                                                          QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-        QVERIFY2(connected >= before && connected <= QDateTime::currentDateTime(), heading[1].constData());
-        QCOMPARE(heading[2], "# registrato da: " + QCoreApplication::applicationName().toLatin1() + "\r");
-    }
-
-    // Over a network line (tq310-sim --listen) the same read-back and trace; the simulator
-    // stopped is one lost line, with the reason.
-    void aNetworkLineCarriesTheReadBackAndGoesOnce()
-    {
-        tq::ui::MessageCapture messages;
-        Form1Rig tool(TQ310_SIM, {QStringLiteral("--listen"), QStringLiteral("0")}, true);
-        const std::string url = tool.sim->slave().toStdString();
-        QVERIFY(url.starts_with("tcp://127.0.0.1:") && tool.form.isConnected());
-        use(tool.form, "RegLinea");
-        QVERIFY(tool.readBack("daltq310"));
-        QCOMPARE(control<QLabel>(tool.form, "Label4")->text(), QStringLiteral("251-88 Chip "));
-        const QStringList rows = tool.traceRows();
-        QCOMPARE(rows.size(), 4);
-        QCOMPARE(rows.mid(0, 3), QStringList({"TX H lettura parametri", "RX record di 56 byte, CRC 251-88 corretto", "TX J lettura voci del menu"}));
-
-        tool.sim->process().terminate();
-        QTRY_VERIFY(!tool.form.isConnected());
-        QVERIFY(lostOnce(messages, " : " + url + " ha chiuso la connessione "));
+        for (const bool network : {false, true}) {
+            tq::ui::MessageCapture messages;
+            Form1Rig tool(TQ310_SIM, network ? QStringList{"--listen", "0"} : QStringList{"--eeprom", eeprom}, network);
+            use(tool.form, "RegLinea");
+            QVERIFY(tool.form.lineTraceWindow()->isVisible() && tool.form.isEnabled());
+            QVERIFY(tool.readBack("daltq310"));
+            const QString label4 = QString::fromStdString((network ? "251-88" : crc) + " Chip ");
+            QCOMPARE(control<QLabel>(tool.form, "Label4")->text(), label4);
+            const QStringList rows = tool.traceRows();
+            QCOMPARE(rows.size(), 4);
+            QCOMPARE(rows[0], QStringLiteral("TX H lettura parametri"));
+            const QString record = "RX record di 56 byte, CRC " + label4.section(' ', 0, 0) + (network ? " corretto" : " errato (calcolato ");
+            QVERIFY2(network ? rows[1] == record : rows[1].startsWith(record), qPrintable(rows[1]));
+            QCOMPARE(rows[2], QStringLiteral("TX J lettura voci del menu"));
+            if (network) {
+                const std::string url = tool.sim->slave().toStdString();
+                QVERIFY(url.starts_with("tcp://127.0.0.1:"));
+                tool.sim->process().terminate();
+                QTRY_VERIFY(!tool.form.isConnected());
+                QVERIFY(lostOnce(messages, " : " + url + " ha chiuso la connessione "));
+                continue;
+            }
+            QVERIFY2(rows[3].contains(QStringLiteral("\"CARTELLA 9\"")), qPrintable(rows[3]));
+            tool.form.lineTraceWindow()->askPath = [&](bool save) { return save ? saved : QString(); };
+            tool.form.lineTraceWindow()->SaveButton->click();
+            const QList<QByteArray> heading = fileBytes(saved).split('\n');
+            QVERIFY2(heading[1].startsWith("# connessione: ")
+                         && heading[1].endsWith(", porta Com.1 " + tool.entries[0].location.toLatin1() + "\r"),
+                     heading[1].constData());
+            const QDateTime connected = QDateTime::fromString(QString::fromLatin1(heading[1].mid(15, 19)),
+                                                              QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+            QVERIFY2(connected >= before && connected <= QDateTime::currentDateTime(), heading[1].constData());
+            QCOMPARE(heading[2], "# registrato da: " + QCoreApplication::applicationName().toLatin1() + "\r");
+            QVERIFY(messages.messages.empty());
+        }
     }
 
     // The cable pulled a hundred times at random moments of the device operations: the
