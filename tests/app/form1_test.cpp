@@ -333,15 +333,6 @@ void pollForASecond(Form1Rig& rig, char inputs)
     }
 }
 
-// Twelve menu texts as the controller answers "J".
-std::string menuAnswer()
-{
-    std::string answer;
-    for (int k = 10; k < 22; ++k)
-        answer += "TESTO " + std::to_string(k) + "  ";
-    return answer;
-}
-
 // --- Every window of the tool, opened on a fresh main window the way a user opens it, with two
 // system ports in the chooser, the first one connected.
 const Ports kTwoPorts = {{"Porta seriale (COM1)"}, {"Porta seriale (COM2)"}};
@@ -1538,7 +1529,7 @@ private slots:
         QVERIFY(control<QPlainTextEdit>(f, "Text1")->toPlainText().contains(QStringLiteral("Mor.14(reset macchina)     = [OFF]")));
 
         const struct { const char* item; std::string answer; QString heading; } cases[] = {
-            {"VMenu", menuAnswer(), QStringLiteral("VOCI NEL MENU = 12")},
+            {"VMenu", kDeviceTexts, QStringLiteral("VOCI NEL MENU = 12")},
             {"LPFU", std::string(32, '\x01'), QStringLiteral(" Parametri momento uscita funzione ")},
         };
         for (const auto& k : cases) {
