@@ -16,7 +16,8 @@ endfunction()
 
 # tq_add_test(NAME name SOURCES a.cpp b.cpp [LIBS extra] [PROGRAMS program...] [QT] [TIMEOUT s])
 # Declares one test program built from the listed sources. QT marks a Qt Test program (QTest main);
-# the others run under GoogleTest's main. Window tests link tq310ui and run on the offscreen platform.
+# the others run under GoogleTest with one application object and Qt Test's helpers
+# (tests/support/gtest_main.cpp). Window tests link tq310ui and run on the offscreen platform.
 # Every test gets two labels here, and nowhere else: its folder (params, app, ...), which
 # scripts/test.sh FOLDER runs, and its kind, which scripts/test.sh --quick and the Windows run choose
 # by: pty (a name ending in _pty: it needs a pseudo-terminal), window (links tq310ui: it needs Qt's
@@ -52,7 +53,7 @@ function(tq_add_test)
   if(T_QT)
     target_link_libraries(${T_NAME} PRIVATE tq310support Qt6::Test ${T_LIBS})
   else()
-    target_link_libraries(${T_NAME} PRIVATE tq310support GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
+    target_link_libraries(${T_NAME} PRIVATE tq310support tq310gtestmain ${T_LIBS})
   endif()
   foreach(program IN LISTS T_PROGRAMS)
     string(TOUPPER ${program} macro)

@@ -3,6 +3,7 @@
 // names of the controls the window shows it on. Every call is logged into `log`, when given (a
 // port's event list when the test wants one order across both).
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,12 @@ namespace tq::test {
 class FakeHost : public EngineHost {
 public:
     TerminalText& terminal() override { return text; }
-    void intervalChanged(int ms) override { note("timer:" + std::to_string(ms)); }
+    void intervalChanged(int ms) override
+    {
+        note("timer:" + std::to_string(ms));
+        if (onInterval)
+            onInterval(ms);
+    }
     void copiesChanged() override
     {
         // What the terminal held when the list was rebuilt shows where the refresh fell.
@@ -38,6 +44,7 @@ public:
     TerminalText text;
     std::string label4;
     std::vector<std::string>* log = nullptr;
+    std::function<void(int)> onInterval;  // Timer1's new interval, for a test that runs the timer
 };
 
 }  // namespace tq::test

@@ -4,7 +4,7 @@
 // root's group, or for a member of dialout whom the mode keeps out. The port is a real
 // pseudo-terminal, and the open is tried by a real unprivileged process (nobody, in no group or
 // in the device's), so the kernel itself refuses it.
-#include <QtTest>
+#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -55,57 +55,38 @@ QString openAsNobody(const QString& location, const ::group* group)
 
 }  // namespace
 
-class PortOpenErrorsTest : public QObject {
-    Q_OBJECT
-private slots:
-    void permissionOrBusy_data()
-    {
-        QTest::addColumn<QString>("groupName");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("heldByAnother");
-        QTest::addColumn<bool>("memberOfGroup");
-        QTest::addColumn<QString>("said");
-
-        const QString busy = QString::fromUtf8("la porta è occupata da un altro programma o non è accessibile");
-        QTest::newRow("a device of the group dialout") << "dialout" << 0660 << false << false
-            << QString::fromUtf8("permesso negato: la porta appartiene al gruppo dialout, di cui l'utente non fa "
-                                 "parte (sudo usermod -aG dialout $USER, poi uscire e rientrare nella sessione)");
-        QTest::newRow("a device of root alone") << "root" << 0600 << false << false
-            << QString::fromUtf8("permesso negato: proprietario root, gruppo root, permessi 0600");
-        QTest::newRow("a member of dialout kept out by the mode") << "dialout" << 0604 << false << true
-            << QString::fromUtf8("permesso negato: proprietario root, gruppo dialout, permessi 0604");
-        QTest::newRow("in use by another program") << "dialout" << 0666 << true << false << busy;
-    }
-
-    void permissionOrBusy()
-    {
-        QFETCH(QString, groupName);
-        QFETCH(int, mode);
-        QFETCH(bool, heldByAnother);
-        QFETCH(bool, memberOfGroup);
-        QFETCH(QString, said);
-        if (geteuid() != 0)
-            QSKIP("needs root, to give the device to a group and open it as another user");
-
+TEST(PortOpenErrors, PermissionAndBusyAreToldApartWithTheirRemedy)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root, to give the device to a group and open it as another user";
+    const QString busy = QString::fromUtf8("la porta è occupata da un altro programma o non è accessibile");
+    const struct { const char* group; mode_t mode; bool heldByAnother, memberOfGroup; QString said; } cases[] = {
+        {"dialout", 0660, false, false,
+         QString::fromUtf8("permesso negato: la porta appartiene al gruppo dialout, di cui l'utente non fa "
+                           "parte (sudo usermod -aG dialout $USER, poi uscire e rientrare nella sessione)")},
+        {"root", 0600, false, false, QString::fromUtf8("permesso negato: proprietario root, gruppo root, permessi 0600")},
+        // A member of dialout kept out by the mode.
+        {"dialout", 0604, false, true, QString::fromUtf8("permesso negato: proprietario root, gruppo dialout, permessi 0604")},
+        {"dialout", 0666, true, false, busy},  // in use by another program
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said.toStdString());
         // The test holds the master side of the pseudo-terminal; the slave is the port.
         const int master = posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
         const QString slave = QString::fromLocal8Bit(ptsname(master));
-        const ::group* owner = getgrnam(groupName.toLocal8Bit().constData());
-        QVERIFY(owner);
-        QVERIFY(chown(ptsname(master), 0, owner->gr_gid) == 0);
-        QVERIFY(chmod(ptsname(master), mode_t(mode)) == 0);
+        const ::group* owner = getgrnam(c.group);
+        ASSERT_TRUE(owner);
+        ASSERT_EQ(chown(ptsname(master), 0, owner->gr_gid), 0);
+        ASSERT_EQ(chmod(ptsname(master), c.mode), 0);
 
         tq::QtSerialPort other;
         other.setSystemLocation(slave);
         QString error;
-        QVERIFY(!heldByAnother || other.open(&error));
+        ASSERT_TRUE(!c.heldByAnother || other.open(&error));
 
-        QCOMPARE(openAsNobody(slave, memberOfGroup ? owner : nullptr), said);
+        EXPECT_EQ(openAsNobody(slave, c.memberOfGroup ? owner : nullptr), c.said);
         other.close();
         ::close(master);
     }
-};
-
-QTEST_GUILESS_MAIN(PortOpenErrorsTest)
-#include "port_open_errors_pty_test.moc"
+}
