@@ -154,12 +154,13 @@ private slots:
         LineTraceWindow w(live);
         // A folder's own characters stay in the messages.
         const QString folder = m_dir.filePath(QStringLiteral("\u039C\u03B7\u03C7\u03B1\u03BD\u03AE"));
-        const QString broken = folder + QStringLiteral("/rotto.txt"), fifo = folder + QStringLiteral("/fifo.txt");
-        QVERIFY(QDir().mkpath(folder) && mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const QString broken = folder + QStringLiteral("/rotto.txt"), fifo = folder + QStringLiteral("/fifo.txt"),
+                      inner = folder + QStringLiteral("/cartella"), missing = folder + QStringLiteral("/assente.txt");
+        QVERIFY(QDir().mkpath(inner) && mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         const QByteArray content("0.000000 TX 48\n0.000001 TX\n");
         QVERIFY(tq::test::writeFile(broken, content));
         tq::ui::MessageCapture capture;
-        for (const QString& path : {broken, fifo, QStringLiteral("/dev/zero")}) {
+        for (const QString& path : {broken, fifo, QStringLiteral("/dev/zero"), inner, missing}) {
             w.askPath = [&](bool) { return path; };
             w.OpenButton->click();  // neither read for ever nor taken for a trace
             QVERIFY(!w.showingFile());
@@ -170,6 +171,8 @@ private slots:
             QStringLiteral("Registro non leggibile: ") + broken + QStringLiteral(": riga 2: nessun byte"),
             QStringLiteral("Registro non leggibile: ") + fifo + QStringLiteral(": \u00E8 una FIFO"),
             QStringLiteral("Registro non leggibile: /dev/zero: \u00E8 un dispositivo"),
+            QStringLiteral("Registro non leggibile: ") + inner + QStringLiteral(": \u00E8 una cartella"),
+            QStringLiteral("Registro non leggibile: ") + missing + QStringLiteral(": ") + qt_error_string(ENOENT),
             QStringLiteral("Errore nella scrittura: il registro NON \u00E8 stato salvato  ") + broken + QStringLiteral(" (")
                 + qt_error_string(EFBIG) + QLatin1Char(')'),
         };
@@ -178,7 +181,8 @@ private slots:
             QCOMPARE(capture.messages[i].shown, shown[qsizetype(i)]);
             QCOMPARE(capture.messages[i].title, std::string("ERRORE"));
         }
-        QCOMPARE(tq::test::fileBytes(broken), content);  // left as it was
+        QCOMPARE(tq::test::fileBytes(broken), content);  // left as it was, and no temporary file beside it
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("rotto.txt")});
     }
 #endif
 };
