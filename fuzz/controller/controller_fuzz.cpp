@@ -45,11 +45,6 @@ const tq::sim::Memory& memory()
     return m;
 }
 
-bool endsWithCrLf(const std::string& s)
-{
-    return s.size() >= 2 && s.compare(s.size() - 2, 2, "\r\n") == 0;
-}
-
 // The host's view of the protocol: which bytes are commands and which belong to a frame, and
 // where the memory pointer stands.
 class Protocol {
@@ -75,17 +70,14 @@ public:
         const bool working = after.working() == before.working;
         const bool eeprom = after.eeprom() == before.eeprom;
         switch (c) {
-        case 'H': {
-            const auto& r = before.working.record;
-            FUZZ_CHECK(answer == std::string(r.begin(), r.end()));
+        case 'H':
+            FUZZ_CHECK(answer == std::string(before.working.record.begin(), before.working.record.end()));
             break;
-        }
         case 'J':
             FUZZ_CHECK(answer == before.working.texts && answer.size() == 120);
             break;
         case 'Y':
-            FUZZ_CHECK(answer.size() == 32);
-            FUZZ_CHECK(std::all_of(answer.begin(), answer.end(), [](char b) { return b >= 0 && b <= 2; }));
+            FUZZ_CHECK(answer.size() == 32 && std::all_of(answer.begin(), answer.end(), [](char b) { return b >= 0 && b <= 2; }));
             break;
         case 'K':
             FUZZ_CHECK(answer.size() == 1 && (static_cast<std::uint8_t>(answer[0]) & 0x80) == 0);
@@ -98,13 +90,11 @@ public:
             break;
         case 'R':
         case 'S':
-            if (c == 'R')
-                m_pointer = tq::sim::kKnitData;
-            FUZZ_CHECK(answer.size() == 4);
-            FUZZ_CHECK(working && eeprom);
+            m_pointer = c == 'R' ? tq::sim::kKnitData : m_pointer;
+            FUZZ_CHECK(answer.size() == 4 && working && eeprom);
             return true;
         case 'M': case 'N': case '2': case '1': case 'E': case '$': case 'C':
-            FUZZ_CHECK(endsWithCrLf(answer));
+            FUZZ_CHECK(answer.ends_with("\r\n"));
             break;
         case '/':
         case 'y':
@@ -179,25 +169,18 @@ private:
         m_frame = Frame::None;
     }
 
+    // Output n (1..24) in three bytes, output 1 in bit 0 of the first.
+    static bool on(const std::string& bytes, int n) { return static_cast<std::uint8_t>(bytes[(n - 1) / 8]) >> ((n - 1) % 8) & 1; }
+
     void checkOutputs(const ParamImage& setup, const std::string& answer, int shortedOutput)
     {
         const bool protection = setup.outputProtection();
         FUZZ_CHECK(answer.size() == (protection ? 4u : 3u));
         const int installed = setup.boards() * 8;
-        for (int output = 1; output <= 24; ++output) {
-            const int byte = (output - 1) / 8;
-            const unsigned mask = 1u << ((output - 1) % 8);
-            const bool on = static_cast<std::uint8_t>(answer[byte]) & mask;
-            const bool asked = static_cast<std::uint8_t>(m_frameBytes[byte]) & mask;
-            const bool shorted = protection && output == shortedOutput;
-            FUZZ_CHECK(on == (asked && output <= installed && !shorted));
-        }
-        if (!protection)
-            return;
-        const int reported = static_cast<std::uint8_t>(answer[3]);
-        const bool askedShorted = shortedOutput >= 1 && shortedOutput <= installed
-            && (static_cast<std::uint8_t>(m_frameBytes[(shortedOutput - 1) / 8]) & (1u << ((shortedOutput - 1) % 8)));
-        FUZZ_CHECK(reported == (askedShorted ? shortedOutput : 0));
+        for (int output = 1; output <= 24; ++output)
+            FUZZ_CHECK(on(answer, output) == (on(m_frameBytes, output) && output <= installed && !(protection && output == shortedOutput)));
+        const bool askedShorted = shortedOutput >= 1 && shortedOutput <= installed && on(m_frameBytes, shortedOutput);
+        FUZZ_CHECK(!protection || static_cast<std::uint8_t>(answer[3]) == (askedShorted ? shortedOutput : 0));
     }
 
     Frame m_frame = Frame::None;
@@ -209,24 +192,13 @@ private:
 // What a fault makes of the healthy answer to a byte.
 void checkShaped(Fault fault, bool row, const std::string& healthy, const std::string& got)
 {
-    switch (fault) {
-    case Fault::None:
-        FUZZ_CHECK(got == healthy);
-        break;
-    case Fault::Silent:
-    case Fault::LineDropped:
-        FUZZ_CHECK(got.empty());
-        break;
-    case Fault::CutShort:
-        FUZZ_CHECK(got == healthy.substr(0, healthy.size() / 2));
-        break;
-    case Fault::Garbage:
-        FUZZ_CHECK(got.size() == healthy.size());
-        break;
-    case Fault::LongRows:
-        FUZZ_CHECK(got == (row ? healthy + std::string(9, '\0') : healthy));
-        break;
-    }
+    if (fault == Fault::Garbage)
+        return FUZZ_CHECK(got.size() == healthy.size());
+    const std::string expected = fault == Fault::None ? healthy
+        : fault == Fault::CutShort                    ? healthy.substr(0, healthy.size() / 2)
+        : fault == Fault::LongRows                    ? (row ? healthy + std::string(9, '\0') : healthy)
+                                                      : std::string();  // silent, or the line dropped
+    FUZZ_CHECK(got == expected);
 }
 
 }  // namespace
@@ -251,9 +223,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!p.done()) {
         const std::uint8_t op = p.byte();
         if (op % 8 == 6) {
-            const Fault fault = kFaults[p.below(6)];
-            oneByOne.setFault(fault);
-            together.setFault(fault);
+            oneByOne.setFault(kFaults[p.below(6)]);
+            together.setFault(oneByOne.fault());
             continue;
         }
         if (op % 8 == 7) {
