@@ -102,9 +102,7 @@ LineSelection storeAndReopen(Module1& m, int index, const tq::DialogValues& valu
 
 std::string fitted(const std::string& text)
 {
-    std::string s = text.substr(0, tq::kMenuTextLength);
-    s.resize(tq::kMenuTextLength, ' ');
-    return s;
+    return (text + std::string(tq::kMenuTextLength, ' ')).substr(0, tq::kMenuTextLength);
 }
 
 void checkUntouchedOk(const Module1& m, int index, const LineSelection& opened)

@@ -52,23 +52,11 @@ private:
 std::vector<std::string> linesOf(std::string_view data)
 {
     std::vector<std::string> lines;
-    std::string line;
-    bool open = false;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        const char c = data[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            open = false;
-            if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n')
-                ++i;
-            continue;
-        }
-        line += c;
-        open = true;
+    for (std::size_t at = 0; at < data.size();) {
+        const std::size_t end = std::min(data.find_first_of("\r\n", at), data.size());
+        lines.emplace_back(data.substr(at, end - at));
+        at = end + (data.substr(end, 2) == "\r\n" ? 2 : 1);
     }
-    if (open)
-        lines.push_back(line);
     return lines;
 }
 

@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "byte_program.h"
 #include "check.h"
@@ -50,9 +51,7 @@ public:
     std::string takeAll() override
     {
         arriveLate();
-        taken = std::move(waiting);
-        waiting.clear();
-        return taken;
+        return taken = std::exchange(waiting, {});
     }
     // The terminal's take: as many bytes as it counted; the late ones wait for the next.
     void take(char* into, std::size_t size) override
@@ -65,11 +64,7 @@ public:
     }
     void discardAll() override { waiting.clear(); }
 
-    void arriveLate()
-    {
-        waiting += late;
-        late.clear();
-    }
+    void arriveLate() { waiting += std::exchange(late, {}); }
 
     std::string waiting;
     std::string late;
@@ -84,16 +79,8 @@ public:
     tq::TerminalText& terminal() override { return text; }
     void copiesChanged() override { tq::ListInit(m); }
     void usbCompilerAvailable() override { parUsb = true; }
-    void simulationCourseTaken() override
-    {
-        tq::drawCourse(m, rows);
-        ++courses;
-    }
-    void menuTextsTaken(bool recordTaken) override
-    {
-        ++textsTaken;
-        recordBefore = recordTaken;
-    }
+    void simulationCourseTaken() override { ++courses; tq::drawCourse(m, rows); }
+    void menuTextsTaken(bool recordTaken) override { ++textsTaken; recordBefore = recordTaken; }
 
     Module1& m;
     tq::TerminalText text;
@@ -131,15 +118,6 @@ void runSender(unsigned which, const tq::LinkContext& c, tq::fuzz::ByteProgram& 
 }
 constexpr unsigned kSenders = 20;
 
-// What the windows set beside the senders: the simulation's course count and the output pattern.
-void setState(Module1& m, tq::fuzz::ByteProgram& p)
-{
-    if (p.below(2) == 0)
-        m.RowCounter = static_cast<std::int16_t>(p.word());
-    else
-        m.OutputBytes[p.below(6)] = p.byte();
-}
-
 // The first n bytes of a record or a buffer are the first n characters of what was taken.
 template <std::size_t N>
 bool holds(const std::array<std::uint8_t, N>& bytes, const std::string& s, std::size_t n)
@@ -151,13 +129,8 @@ bool holds(const std::array<std::uint8_t, N>& bytes, const std::string& s, std::
 
 bool modeMoveAllowed(ReceiveMode from, ReceiveMode to)
 {
-    switch (from) {
-    case ReceiveMode::ParamRead: return to == ReceiveMode::ParamRead || to == ReceiveMode::MenuRead;
-    case ReceiveMode::MenuRead:
-    case ReceiveMode::PhaseRead:
-    case ReceiveMode::MemoryStep: return to == from || to == ReceiveMode::Terminal;
-    default: return to == from;
-    }
+    const bool ends = from == ReceiveMode::MenuRead || from == ReceiveMode::PhaseRead || from == ReceiveMode::MemoryStep;
+    return to == from || (from == ReceiveMode::ParamRead && to == ReceiveMode::MenuRead) || (ends && to == ReceiveMode::Terminal);
 }
 
 // One tick, held against the protocol. recordPending: a record was taken and no tick of another
@@ -222,12 +195,8 @@ void tick(tq::ReceiveEngine& engine, Module1& m, ProgramPort& port, ProgramHost&
         FUZZ_CHECK(port.sent == (before.Engine.PhaseToggle() == -1 ? "K" : ""));
         break;
     case ReceiveMode::OutputTest: {
-        std::string request;
-        if (before.Engine.PhaseToggle() == -1) {
-            request = "!";
-            request.append(before.OutputBytes.begin(), before.OutputBytes.begin() + 5);
-        }
-        FUZZ_CHECK(port.sent == request);
+        const std::string pattern(before.OutputBytes.begin(), before.OutputBytes.begin() + 5);
+        FUZZ_CHECK(port.sent == (before.Engine.PhaseToggle() == -1 ? "!" + pattern : ""));
         break;
     }
     case ReceiveMode::MemoryStep:
@@ -276,8 +245,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             runSender(p.below(kSenders), context, p);
             FUZZ_CHECK(host.text.text().size() <= kTerminalBound);
             break;
-        default:
-            setState(m, p);
+        default:  // what the windows set beside the senders: the course count, the output pattern
+            if (p.below(2) == 0)
+                m.RowCounter = static_cast<std::int16_t>(p.word());
+            else
+                m.OutputBytes[p.below(6)] = p.byte();
             break;
         }
     }
