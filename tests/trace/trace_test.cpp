@@ -85,12 +85,9 @@ TEST(LineTrace, EntriesComeBackInOrderWithTheirDirectionAndTimeSinceTheRestart)
 TEST(LineTrace, TimesNeverGoBackAndSaturateAfterTwelveDays)
 {
     LineTrace trace;
-    const struct { std::int64_t us; std::int64_t held; } cases[] = {
-        {100, 100},
-        {50, 100},  // a clock that stepped back
-        {LineTrace::kMaxTimeUs + 5, LineTrace::kMaxTimeUs},
-        {1, LineTrace::kMaxTimeUs},
-    };
+    const struct { std::int64_t us, held; } cases[] = {
+        {100, 100}, {50, 100} /* a clock that stepped back */, {LineTrace::kMaxTimeUs + 5, LineTrace::kMaxTimeUs},
+        {1, LineTrace::kMaxTimeUs}};
     for (const auto& c : cases) {
         trace.recordAt(RX, c.us, "x");
         EXPECT_EQ(trace.timeUs(trace.endEntry() - 1), c.held) << c.us;
@@ -229,7 +226,7 @@ TEST(TracingPort, EveryByteBothWaysIsRecordedInOrderAndTheToolSeesThePortUnchang
     EXPECT_EQ(order, (std::vector<Dir>{TX, RX, TX, RX, TX, RX, TX, RX, TX}));
 }
 
-TEST(TracingPort, OpeningRestartsTheTraceAndAClosedPortRecordsNothing)
+TEST(TracingPort, OpeningRestartsTheTraceAClosedPortRecordsNothingAndALossIsPassedOn)
 {
     Fixture f;
     f.port->write("lost");  // not open: nothing goes over the line
@@ -245,24 +242,18 @@ TEST(TracingPort, OpeningRestartsTheTraceAndAClosedPortRecordsNothing)
     f.line->failOpen = false;
     ASSERT_TRUE(f.port->open(nullptr));
     EXPECT_TRUE(f.trace.empty());
-}
+    std::vector<QString> lost;
+    QObject::connect(f.port.get(), &SerialPort::deviceLost, [&](const QString& r) { lost.push_back(r); });
+    emit f.line->deviceLost(QStringLiteral("scollegato"));
+    EXPECT_EQ(lost, std::vector<QString>{QStringLiteral("scollegato")});
 
-TEST(TracingPort, ALineOpenedBeforehandStartsTheTraceAndItsLossIsPassedOn)
-{
+    // A line opened beforehand starts the trace as the tracing port takes it.
     LineTrace trace;
     trace.recordAt(TX, 0, "earlier session");
     auto line = std::make_unique<test::ScriptedPort>();
     ASSERT_TRUE(line->open(nullptr));
-    test::ScriptedPort* raw = line.get();
     TracingPort port(std::move(line), trace);
     EXPECT_TRUE(trace.empty());
-
-    QString reason;
-    int lost = 0;
-    QObject::connect(&port, &SerialPort::deviceLost, [&](const QString& r) { reason = r; ++lost; });
-    emit raw->deviceLost(QStringLiteral("scollegato"));
-    EXPECT_EQ(lost, 1);
-    EXPECT_EQ(reason, QStringLiteral("scollegato"));
 }
 
 // 54 parameters 1..54 and their CRC-16 (0x1021, preset 0xFFFF), worked out by hand once:
@@ -287,39 +278,33 @@ std::string listed(const std::string& texts)
 TEST(TraceDecoder, NamesEveryCommandSentWithItsData)
 {
     const std::string texts(120, 'A');
-    const struct { std::string sent; std::string text; } cases[] = {
-        {"H", "H lettura parametri"},
-        {"J", "J lettura voci del menu"},
-        {"L" + record() + texts, "L scrittura 177 byte, CRC 65-79 corretto"},
-        {"L" + record('\0', '\0') + texts, "L scrittura 177 byte, CRC 0-0 errato (calcolato 65-79)"},
-        {"L" + record(), "L scrittura 57 byte, incompleta (177 attesi)"},
-        {"WVorela\r", "W salvataggio EEPROM"},
-        {"Wvorela\r", "W salvataggio EEPROM, password errata"},
-        {"WVorela", "W salvataggio EEPROM, password senza CR"},
+    const struct { std::string sent; std::string text; char last; } cases[] = {  // last: the command the answers follow
+        {"H", "H lettura parametri", 'H'},
+        {"J", "J lettura voci del menu", 'J'},
+        {"L" + record() + texts, "L scrittura 177 byte, CRC 65-79 corretto", 'L'},
+        {"L" + record('\0', '\0') + texts, "L scrittura 177 byte, CRC 0-0 errato (calcolato 65-79)", 'L'},
+        {"L" + record(), "L scrittura 57 byte, incompleta (177 attesi)", 'L'},
+        {"WVorela\r", "W salvataggio EEPROM", 'W'},
+        {"Wvorela\r", "W salvataggio EEPROM, password errata", 'W'},
+        {"WVorela", "W salvataggio EEPROM, password senza CR", 'W'},
         // A password that runs on without CR ends at its 17th byte: the rest are commands again.
-        {"W0123456789ABCDEFGH", "W salvataggio EEPROM, password errata; H lettura parametri"},
-        {std::string("!\x05\x00\x80\x00\x01", 6), "! prova uscite: 1 3 24 33"},
-        {std::string("!\x00\x00\x00\x00\x00", 6), "! prova uscite: nessuna"},
-        {"!\x01", "! prova uscite, incompleta"},
+        {"W0123456789ABCDEFGH", "W salvataggio EEPROM, password errata; H lettura parametri", 'H'},
+        {std::string("!\x05\x00\x80\x00\x01", 6), "! prova uscite: 1 3 24 33", '!'},
+        {std::string("!\x00\x00\x00\x00\x00", 6), "! prova uscite: nessuna", '!'},
+        {"!\x01", "! prova uscite, incompleta", '!'},
         {"z@YK&", "z ripeti inizializzazione; @ forza errore nella EEPROM; Y lettura fase uscite; "
-                  "K lettura ingressi; & lettura passo memoria"},
+                  "K lettura ingressi; & lettura passo memoria", '&'},
         {"RS/yC", "R avvio simulazione, indirizzo dati (&H2000); S passo simulazione; "
-                  "/ indirizzo cartelle (&H0001); y indirizzo lista file (&H1000); C rilettura chiave USB"},
+                  "/ indirizzo cartelle (&H0001); y indirizzo lista file (&H1000); C rilettura chiave USB", 'C'},
         {"MN21E$", "M tasto Menu +; N tasto Menu -; 2 tasto freccia su; 1 tasto freccia gi\xF9; E tasto ENT; "
-                   "$ tasto luce"},
-        {"\rx", "0D non \xE8 un comando; 78 non \xE8 un comando"},
+                   "$ tasto luce", '$'},
+        {"\rx", "0D non \xE8 un comando; 78 non \xE8 un comando", 'x'},
+        {"", "", 0},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(describeSent(c.sent), c.text) << c.sent;
-}
-
-TEST(TraceDecoder, TheAnswersFollowTheLastCommandSent)
-{
-    const struct { std::string sent; char request; } cases[] = {
-        {"H", 'H'}, {"WVorela\r", 'W'}, {"KS", 'S'}, {std::string("!\0\0\0\0\0", 6), '!'}, {"", 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(lastCommand(c.sent), c.request) << c.sent;
+        EXPECT_EQ(lastCommand(c.sent), c.last) << c.sent;
+    }
 }
 
 TEST(TraceDecoder, ReadsAnAnswerAgainstItsRequest)
@@ -499,12 +484,13 @@ QString cell(const TraceTable& table, int row, int column)
     return table.data(table.index(row, column)).toString();
 }
 
+// A long frame shows its first bytes and says there is more.
 TEST(TraceTable, ARowShowsTimeDirectionSizeHexLatin1AndMeaning)
 {
     LineTrace trace;
-    recordAll(trace, {{1'500'000, TX, "K"}, {1'502'001, RX, "\x1C\xE8z"}});
+    recordAll(trace, {{1'500'000, TX, "K"}, {1'502'001, RX, "\x1C\xE8z"}, {2'000'000, RX, std::string(TraceTable::kShownBytes + 1, 'A')}});
     TraceTable table(trace);
-    ASSERT_EQ(table.rowCount(), 2);
+    ASSERT_EQ(table.rowCount(), 3);
     const struct { int row; int column; QString text; } cells[] = {
         {0, TraceTable::Time, QStringLiteral("1.500000")},
         {1, TraceTable::Time, QStringLiteral("1.502001")},
@@ -516,23 +502,13 @@ TEST(TraceTable, ARowShowsTimeDirectionSizeHexLatin1AndMeaning)
         {0, TraceTable::Decoded, QStringLiteral("K lettura ingressi")},
         {1, TraceTable::Decoded, QStringLiteral("stato ingressi 1C: Mor.14(reset macchina), scheda(selettore lavoro), "
                                                 "Mor.11(segnale power +24) ON, e 2 byte in pi\u00F9")},
+        {2, TraceTable::Size, QString::number(TraceTable::kShownBytes + 1)},
+        {2, TraceTable::Hex, QStringLiteral("41 ").repeated(TraceTable::kShownBytes) + QStringLiteral("\u2026")},
+        {2, TraceTable::Latin1, QString(TraceTable::kShownBytes, QLatin1Char('A')) + QStringLiteral("\u2026")},
     };
     for (const auto& c : cells)
-        EXPECT_EQ(cell(table, c.row, c.column), c.text);
+        EXPECT_EQ(cell(table, c.row, c.column), c.text) << c.row << " " << c.column;
     EXPECT_EQ(table.headerData(TraceTable::Decoded, Qt::Horizontal).toString(), QStringLiteral("Decodifica"));
-}
-
-TEST(TraceTable, ALongFrameShowsItsFirstBytesAndSaysThereIsMore)
-{
-    LineTrace trace;
-    trace.recordAt(RX, 0, std::string(TraceTable::kShownBytes + 1, 'A'));
-    TraceTable table(trace);
-    const QString hex = cell(table, 0, TraceTable::Hex);
-    EXPECT_TRUE(hex.startsWith(QStringLiteral("41 41 ")));
-    EXPECT_TRUE(hex.endsWith(QStringLiteral("41 \u2026")));
-    EXPECT_EQ(hex.count(QStringLiteral("41")), int(TraceTable::kShownBytes));
-    EXPECT_EQ(cell(table, 0, TraceTable::Latin1), QString(TraceTable::kShownBytes, QLatin1Char('A')) + QStringLiteral("\u2026"));
-    EXPECT_EQ(cell(table, 0, TraceTable::Size), QString::number(TraceTable::kShownBytes + 1));
 }
 
 // A live session through a small ring, with and without a filter, checked at every step:
@@ -630,26 +606,13 @@ TEST(TraceFile, WhatIsSavedReadsBackByteForByteWithItsOrigin)
     EXPECT_EQ(traceText(again), test::fileBytes(path).toStdString());
 }
 
-TEST(TraceFile, ARingSmallerThanTheFileKeepsItsNewestFramesAndCountsTheOthers)
+// Lines that are no frame are refused with their number; line ends, blanks and the decoded text
+// are the writer's business.
+TEST(TraceFile, ReadsEveryFrameOrRefusesTheFirstLineThatIsNone)
 {
-    // A trace saved before the heading named its origin.
-    std::string text = "# tq310-test: registro della linea\r\n";
-    for (int i = 0; i < 150; ++i)
-        text += traceLine({i * 100'000, i % 2 ? RX : TX, "K"}, "") + "\r\n";
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("lungo.txt"));
-    ASSERT_TRUE(test::writeFile(path, QByteArray::fromStdString(text)));
-    LineTrace ring(100);
-    QString error;
-    EXPECT_EQ(loadTraceFile(ring, path, &error), std::size_t(50)) << error.toStdString();
-    EXPECT_EQ(ring.timeUs(ring.firstEntry()), 5'000'000);
-    EXPECT_EQ(ring.timeUs(ring.endEntry() - 1), 14'900'000);
-    EXPECT_EQ(ring.origin(), TraceOrigin{});
-}
-
-TEST(TraceFile, LinesThatAreNoFrameAreRefusedWithTheirNumber)
-{
-    const struct { std::string text; QString error; } cases[] = {
+    const struct { std::string text; QString error; Frames frames; } cases[] = {
+        {"# a trace written by hand\n\t 0.000010\tTX  48  4a\r\n0.000020 RX 41 | anything at all, 00 11\r\n0.000020 RX 42",
+         {}, {{10, TX, "HJ"}, {20, RX, "A"}, {20, RX, "B"}}},
         {"0.000001 TX 48\n# comment\n\n  0.5 RX 41", "riga 4: tempo non valido (servono sei decimali)"},
         {"x.000000 TX 48", "riga 1: tempo non valido"},
         {"1.000000TX 48", "riga 1: tempo non valido"},
@@ -664,21 +627,9 @@ TEST(TraceFile, LinesThatAreNoFrameAreRefusedWithTheirNumber)
     };
     for (const auto& c : cases) {
         QString error;
-        EXPECT_FALSE(parseTraceText(c.text, &error)) << c.text;
+        EXPECT_EQ(parseTraceText(c.text, &error), c.error.isEmpty() ? std::optional(c.frames) : std::nullopt) << c.text;
         EXPECT_EQ(error, c.error) << c.text;
     }
-}
-
-TEST(TraceFile, LineEndsBlanksAndTheDecodedTextAreTheWritersBusiness)
-{
-    const std::string text = "# a trace written by hand\n"
-                             "\t 0.000010\tTX  48  4a\r\n"
-                             "0.000020 RX 41 | anything at all, 00 11\r"
-                             "\n0.000020 RX 42";
-    QString error;
-    const auto frames = parseTraceText(text, &error);
-    ASSERT_TRUE(frames) << error.toStdString();
-    EXPECT_EQ(*frames, (Frames{{10, TX, "HJ"}, {20, RX, "A"}, {20, RX, "B"}}));
 }
 
 // The tool on the in-process simulated controller, the trace and the line on one clock, which
