@@ -776,6 +776,7 @@ TEST(PortOpener, TheSimulatedControllerOutlivesItsLineAndALostLineIsReportedOnce
     controller.setFault(sim::Fault::LineDropped);
     line->write("H");  // finds the line gone
     line->write("H");
+    EXPECT_TRUE(reports.empty() && line->bytesWaiting() == 0 && !line->isOpen());  // reported from the event loop
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.empty(); }));
     QCoreApplication::processEvents();
     EXPECT_EQ(reports, std::vector<QString>{sim::lineDroppedText()});
@@ -788,6 +789,8 @@ TEST(PortOpener, TheSimulatedControllerOutlivesItsLineAndALostLineIsReportedOnce
     controller.setFault(sim::Fault::None);
     ASSERT_TRUE(opener.open(number, &error));
     EXPECT_EQ(&qobject_cast<sim::SimulatedPort*>(opener.port())->controller(), &controller);
+    opener.port()->write("H");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opener.port()->bytesWaiting() == 56; }));
 }
 
 // The network line on real sockets, against a device server scripted here: a server that

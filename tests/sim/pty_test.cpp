@@ -37,21 +37,6 @@ sim::ParamImage saveSetup(const QString& path, std::uint8_t first, const std::st
     return image;
 }
 
-TEST(SimulatorOnALine, AReadBackShowsWhatTheSimulatorHolds)
-{
-    QTemporaryDir dir;
-    const QString eeprom = dir.filePath(QStringLiteral("eeprom.bin"));
-    const sim::ParamImage image = saveSetup(eeprom, 1, "SCEGLI \xE8  CARTELLA 2");
-    SimulatorProcess sim(kSim, {QStringLiteral("--eeprom"), eeprom});
-    Tool tool(sim.slave());
-    ASSERT_TRUE(tool.port->open(nullptr));
-    ASSERT_TRUE(tool.readBack());
-    EXPECT_TRUE(std::equal(image.record.begin(), image.record.end(), tool.m.ChipParams.begin()));
-    for (int k = 0; k < 12; ++k)
-        EXPECT_EQ(tool.m.ChipMenuTexts[k], image.texts.substr(10 * k, 10));
-    EXPECT_TRUE(tool.host.text.text().starts_with("VOCI NEL MENU = 12\r\nSCEGLI \xE8  \r\nCARTELLA 2\r\n"));
-}
-
 TEST(SimulatorOnALine, ASilentSimulatorLeavesTheNoAnswerTextAndBothCopies)
 {
     SimulatorProcess sim(kSim, {QStringLiteral("--fault"), QStringLiteral("silent")});
@@ -100,18 +85,25 @@ TEST(SimulatorOnALine, ADroppedLineGoesAwayAndComesBackBehindTheSameAlias)
     }
 }
 
-TEST(SimulatorOnALine, EachControllerOnTheNetworkHasItsOwnEeprom)
+// Two controllers on the network, each with its own EEPROM file: a read-back shows what each holds.
+TEST(SimulatorOnALine, AReadBackShowsWhatEachControllerHolds)
 {
     QTemporaryDir dir;
+    std::vector<sim::ParamImage> images;
     for (int k = 1; k <= 2; ++k)
-        saveSetup(dir.filePath(QStringLiteral("eeprom-%1.bin").arg(k)), std::uint8_t(k));
+        images.push_back(saveSetup(dir.filePath(QStringLiteral("eeprom-%1.bin").arg(k)), std::uint8_t(k), k == 1 ? "SCEGLI \xE8  CARTELLA 2" : "ALTRO"));
     SimulatorProcess sim(kSim, {"--listen", "0", "--controllers", "2", "--eeprom", dir.path()});
     const QStringList lines{sim.slave(), sim.waitForLine(QStringLiteral("Simulated TQ310 on "))};
     for (int k = 1; k <= 2; ++k) {
         Tool tool(lines[k - 1]);
         ASSERT_TRUE(tool.port->open(nullptr));
         ASSERT_TRUE(tool.readBack());
-        EXPECT_EQ(tool.m.ChipParams[0], std::uint8_t(k));
+        const sim::ParamImage& image = images[std::size_t(k - 1)];
+        EXPECT_TRUE(std::equal(image.record.begin(), image.record.end(), tool.m.ChipParams.begin())) << k;
+        for (int t = 0; t < 12; ++t)
+            EXPECT_EQ(tool.m.ChipMenuTexts[t], image.texts.substr(10 * t, 10)) << k;
+        EXPECT_TRUE(tool.host.text.text().starts_with("VOCI NEL MENU = 12\r\n" + image.texts.substr(0, 10) + "\r\n" +
+                                                      image.texts.substr(10, 10) + "\r\n")) << k;
     }
 }
 

@@ -5,11 +5,8 @@
 // show the engineer on the bench something other than what happened at the machine.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include "params/crc.h"
 #include "sim/controller_model.h"
@@ -57,27 +54,6 @@ std::string phases(std::initializer_list<std::pair<int, int>> set)
     return s;
 }
 
-TEST(Controller, AnInterruptedFrameIsDroppedAndTheNextByteIsACommand)
-{
-    ControllerModel c;
-    const ParamImage before = c.working();
-    c.receive(("L" + setupWith({{1, 1}}).bytes()).substr(0, 100), 0);
-    EXPECT_EQ(c.receive("H", kFrameTimeoutMs + 1).size(), 56u);
-    EXPECT_EQ(c.working(), before);
-}
-
-TEST(Controller, TheRecordCarriesItsCrcUntilACorruptedEepromIsReloaded)
-{
-    ControllerModel c;
-    const std::string good = c.receive("H", 0);
-    ASSERT_EQ(good.size(), 56u);
-    EXPECT_EQ(crcCheck(good), 0);
-    EXPECT_EQ(c.receive("@H", 0), good);  // working memory is untouched until "z"
-    const std::string damaged = c.receive("zH", 0);
-    EXPECT_EQ(damaged.substr(54), good.substr(54));
-    EXPECT_NE(crcCheck(damaged), 0);
-}
-
 // A missing EEPROM file is a factory start; one of another size is refused with its name.
 TEST(EepromFile, MissingMeansFactoryAndAnotherSizeIsRefused)
 {
@@ -104,6 +80,9 @@ TEST(Controller, AnswersEachCommandFamily)
     // Only "W" with the password commits; "z" brings back what the EEPROM holds over a later "L".
     const ParamImage committed = setupWith({{2, 1}, {9, 2}});
     const std::string factory = factorySetup().bytes();
+    // "@" erases the last parameter's cell in the EEPROM: the stored CRC no longer covers it.
+    std::string erased = factory.substr(0, 56);
+    erased[kParamCount - 1] = '\xFF';
     auto commit = [&](std::string w) { return "L" + committed.bytes() + w + "L" + setupWith({{3, 2}}).bytes() + "z"; };
     // The loaded knit opens with both combs (output 14), two courses of stripe 1 (11), two of
     // stripe 2 (12), the centre mark (10) and a plain course.
@@ -114,6 +93,7 @@ TEST(Controller, AnswersEachCommandFamily)
         std::string before;                      // sent first, its answer not looked at
         std::string sent, answer;
         int shorted = 0;                         // the output shorted to ground
+        std::int64_t ms = 0;                     // when `sent` comes
     } cases[] = {
         // "&": the byte at the pointer and its address, then the pointer steps on.
         {{}, "R", "&&&", "D8192A8193V8194"},
@@ -151,6 +131,11 @@ TEST(Controller, AnswersEachCommandFamily)
         {{}, commit("WVorel\r"), "HJ", factory},
         {{}, commit("WVorelaa\r"), "HJ", factory},
         {{}, commit("Vorela\r"), "HJ", factory},
+        // Working memory is untouched by "@" until "z" reloads it; a frame that stops for more
+        // than 500 ms is dropped, and the next byte is a command.
+        {{}, "@", "H", factory.substr(0, 56)},
+        {{}, "@z", "H", erased},
+        {{}, ("L" + setupWith({{1, 1}}).bytes()).substr(0, 100), "H", factory.substr(0, 56), 0, kFrameTimeoutMs + 1},
         // The panel keys: what the display shows.
         {{}, loaded, "M", "02 CARTELLINA\r\n   = 0\r\n"},
         {{}, badCrc, "M", "02 CARTELLINA\r\n   = 0\r\nERRORE CRC PARAMETRI\r\n"},
@@ -168,8 +153,10 @@ TEST(Controller, AnswersEachCommandFamily)
         if (!tc.setup.empty())
             c.receive("L" + setupWith(tc.setup).bytes(), 0);
         c.receive(tc.before, 0);
-        EXPECT_EQ(c.receive(tc.sent, 0), tc.answer) << "case " << &tc - cases;
+        EXPECT_EQ(c.receive(tc.sent, tc.ms), tc.answer) << "case " << &tc - cases;
     }
+    EXPECT_EQ(crcCheck(factory.substr(0, 56)), 0);
+    EXPECT_NE(crcCheck(erased), 0);
 }
 
 TEST(Controller, InputsChangeAsOnARunningMachine)
@@ -255,7 +242,8 @@ TEST_F(SimulatedPortTest, TakeAllGivesWhatHasArrivedAndDiscardSparesWhatIsStillO
     EXPECT_EQ(port->bytesWaiting(), 110 + 1);
 }
 
-TEST_F(SimulatedPortTest, ClosingLosesTheAnswerAndADroppedLineIsLostOnceAndCannotBeOpened)
+// (A dropped line, lost once and refused until plugged in again: the port opener's test.)
+TEST_F(SimulatedPortTest, ClosingLosesTheAnswer)
 {
     auto port = openPort();
     port->write("H");
@@ -264,24 +252,6 @@ TEST_F(SimulatedPortTest, ClosingLosesTheAnswerAndADroppedLineIsLostOnceAndCanno
     EXPECT_TRUE(port->open(nullptr));
     m_now += 1'000'000'000;
     EXPECT_EQ(port->bytesWaiting(), 0);
-
-    QSignalSpy lost(port.get(), &tq::SerialPort::deviceLost);
-    port->write("J");
-    port->controller().setFault(Fault::LineDropped);
-    m_now += 200'000'000;
-    EXPECT_TRUE(port->bytesWaiting() == 0 && !port->isOpen());
-    EXPECT_EQ(lost.count(), 0);  // reported from the event loop, not inside the call
-    ASSERT_TRUE(QTest::qWaitFor([&] { return lost.count() == 1; }, 5000));
-    EXPECT_EQ(lost.at(0).at(0).toString(), lineDroppedText());
-    QString error;
-    EXPECT_FALSE(port->open(&error));
-    EXPECT_EQ(error, lineDroppedText());
-
-    port->controller().setFault(Fault::None);  // plugged in again
-    EXPECT_TRUE(port->open(nullptr));
-    port->write("H");
-    m_now += 100'000'000;
-    EXPECT_EQ(port->bytesWaiting(), 56);
 }
 
 using Dir = LineDirection;
