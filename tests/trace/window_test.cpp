@@ -146,6 +146,9 @@ private slots:
 
     // A disk that fills up is a POSIX process's file-size limit (support/disk_full.h).
 #ifdef Q_OS_UNIX
+    // FIFOs are POSIX's, and a disk that fills up is a POSIX process's file-size limit
+    // (support/disk_full.h).
+#ifdef Q_OS_UNIX
     void aFileThatCannotBeReadOrWrittenIsReported()
     {
         LineTrace live;
@@ -184,6 +187,7 @@ private slots:
         QCOMPARE(tq::test::fileBytes(broken), content);  // left as it was, and no temporary file beside it
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("rotto.txt")});
     }
+#endif
 #endif
 };
 
