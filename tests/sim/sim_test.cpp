@@ -290,26 +290,20 @@ TEST(TraceReplay, EachCommandGetsItsRecordedAnswersInOrderThenStartsOver)
                                         "first half second half"}));
 }
 
-TEST(TraceReplay, CommandsWithDataAreMatchedWhole)
+// The five output bytes may come one write at a time, as the engine sends them. Past the
+// controller's 500 ms a command whose data stopped coming is dropped: "H" is a command again.
+TEST(TraceReplay, CommandsWithDataAreMatchedWholeAndDroppedWhenTheirDataStops)
 {
-    const std::string outputsOn("!\x01\x00\x00\x00\x00", 6);
-    const std::string outputsOff("!\x00\x00\x00\x00\x00", 6);
-    const std::vector<TraceFrame> trace = {
-        {0, Dir::Sent, outputsOn}, {1, Dir::Received, "echo on"},
-        {2, Dir::Sent, outputsOff}, {3, Dir::Received, "echo off"},
-    };
+    const std::string on("!\x01\x00\x00\x00\x00", 6), zero(1, '\0');
+    const std::vector<TraceFrame> trace = {{0, Dir::Sent, on}, {1, Dir::Received, "echo on"}, {2, Dir::Sent, "!" + zero + zero + zero + zero + zero},
+                                           {3, Dir::Received, "echo off"}, {4, Dir::Sent, "H"}, {5, Dir::Received, "recorded"}};
     ControllerModel model;
     TraceReplay replay(trace, model);
-    // The five output bytes may come one write at a time, as the engine sends them.
-    std::vector<std::string> writes;
-    for (char c : outputsOff)
-        writes.emplace_back(1, c);
-    writes.push_back(outputsOn);
-    const std::vector<std::string> got = answers(replay, writes, 1);
-    EXPECT_EQ(got.back(), "echo on");
-    EXPECT_EQ(got[5], "echo off");
-    for (std::size_t i = 0; i < 5; ++i)
-        EXPECT_EQ(got[i], "") << i;
+    const struct { std::string write; std::int64_t ms; std::string answer; } steps[] = {
+        {"!", 1, ""}, {zero, 2, ""}, {zero, 3, ""}, {zero, 4, ""}, {zero, 5, ""}, {zero, 6, "echo off"}, {on, 7, "echo on"},
+        {"!\x01", 1000, ""}, {"H", 1501, "recorded"}, {"!\x01", 2000, ""}, {"H", 2400, ""} /* still the outputs' data */};
+    for (const auto& step : steps)
+        EXPECT_EQ(replay.receive(step.write, step.ms), step.answer) << step.ms;
 }
 
 // What the trace never saw, the simulated controller answers; and it keeps up with every byte,
@@ -331,18 +325,6 @@ TEST(TraceReplay, TheSimulatedControllerAnswersTheRestAndSeesEveryByte)
 
     model.setFault(Fault::Silent);  // a fault mode is the simulated controller's: no recording then
     EXPECT_EQ(replay.receive("J", 100'000), "");
-}
-
-TEST(TraceReplay, ACommandWhoseDataStopsComingIsDropped)
-{
-    const std::vector<TraceFrame> trace = {{0, Dir::Sent, "H"}, {1, Dir::Received, "recorded"}};
-    ControllerModel model;
-    TraceReplay replay(trace, model);
-    EXPECT_EQ(replay.receive("!\x01", 0), "");
-    // Past the controller's 500 ms the "H" is a command again, not an output byte.
-    EXPECT_EQ(replay.receive("H", 501), "recorded");
-    EXPECT_EQ(replay.receive("!\x01", 1000), "");
-    EXPECT_EQ(replay.receive("H", 1400), "");  // still the output frame's data
 }
 
 }  // namespace
