@@ -681,10 +681,28 @@ using Lines = std::vector<std::string>;
 // What the engineer reads in the trace for each device function, on the simulated controller.
 TEST(TraceSessions, EachDeviceFunctionAsTheTraceDecodesIt)
 {
+    // A write, its read-back and the commit carry the new CRC, worked out by the controller's side.
+    sim::ParamImage written = sim::factorySetup();
+    written.record[0] = 1;
+    written.texts.replace(0, 10, "SCEGLI    ");
+    written.sealCrc();
+    const std::string crc = std::to_string(written.record[kCrcHigh]) + "-" + std::to_string(written.record[kCrcLow]);
+    const std::string readBack[] = {"TX H lettura parametri", "RX record di 56 byte, CRC 251-88 corretto", "TX J lettura voci del menu"};
     const struct { const char* name; std::function<void(Session&)> use; Lines lines; } cases[] = {
-        {"a read-back", [](Session& s) { s.readBack(false); },
-         {"TX H lettura parametri", "RX record di 56 byte, CRC 251-88 corretto", "TX J lettura voci del menu",
-          factoryTexts()}},
+        {"a read-back", [](Session& s) { s.readBack(false); }, {readBack[0], readBack[1], readBack[2], factoryTexts()}},
+        {"a write, its read-back and the commit",
+         [](Session& s) {
+             s.readBack(true);  // the controller's copy becomes the working copy
+             s.m.FileParams[0] = 1;
+             s.m.FileMenuTexts[0] = "SCEGLI    ";
+             writeWorkingCopy(s.ctx(), {});
+             s.tickAfter(interval::Start);
+             s.readBack(false);
+             EXPECT_EQ(commitToEeprom(s.ctx()), CommitCheck::Agree);
+             s.tickAfter(interval::Start);
+         },
+         {readBack[0], readBack[1], readBack[2], factoryTexts(), "TX L scrittura 177 byte, CRC " + crc + " corretto", readBack[0],
+          "RX record di 56 byte, CRC " + crc + " corretto", readBack[2], "RX " + listed(written.texts), "TX W salvataggio EEPROM"}},
         {"a forced EEPROM error",
          [](Session& s) {
              sendForceEepromError(s.ctx());
@@ -693,9 +711,9 @@ TEST(TraceSessions, EachDeviceFunctionAsTheTraceDecodesIt)
              s.tickAfter(interval::Start);
              s.readBack(false);
          },
-         {"TX @ forza errore nella EEPROM", "TX z ripeti inizializzazione", "TX H lettura parametri",
+         {"TX @ forza errore nella EEPROM", "TX z ripeti inizializzazione", readBack[0],
           // the last parameter's cell is erased: the stored CRC no longer covers it
-          "RX record di 56 byte, CRC 251-88 errato (calcolato 229-168)", "TX J lettura voci del menu", factoryTexts()}},
+          "RX record di 56 byte, CRC 251-88 errato (calcolato 229-168)", readBack[2], factoryTexts()}},
         {"the input monitor",
          [](Session& s) {
              startInputPolling(s.ctx());
@@ -740,29 +758,6 @@ TEST(TraceSessions, EachDeviceFunctionAsTheTraceDecodesIt)
         c.use(s);
         EXPECT_EQ(s.decoded(), c.lines) << c.name;
     }
-}
-
-TEST(TraceSessions, AWriteItsReadBackAndTheCommitCarryTheNewCrc)
-{
-    Session s;
-    s.readBack(true);  // the controller's copy becomes the working copy
-    s.m.FileParams[0] = 1;
-    s.m.FileMenuTexts[0] = "SCEGLI    ";
-    writeWorkingCopy(s.ctx(), {});
-    const std::string crc = std::to_string(s.m.FileParams[kCrcHigh]) + "-" + std::to_string(s.m.FileParams[kCrcLow]);
-    s.tickAfter(interval::Start);
-    s.readBack(false);
-    ASSERT_EQ(commitToEeprom(s.ctx()), CommitCheck::Agree);
-    s.tickAfter(interval::Start);
-
-    std::string texts = factoryTexts();
-    texts.replace(texts.find("SELEZIONA "), 10, "SCEGLI    ");
-    const Lines lines = s.decoded();
-    ASSERT_EQ(lines.size(), 10u);
-    EXPECT_EQ(Lines(lines.begin() + 4, lines.end()),
-              (Lines{"TX L scrittura 177 byte, CRC " + crc + " corretto", "TX H lettura parametri",
-                     "RX record di 56 byte, CRC " + crc + " corretto", "TX J lettura voci del menu", texts,
-                     "TX W salvataggio EEPROM"}));
 }
 
 }  // namespace
