@@ -192,8 +192,8 @@ private:
 // What a fault makes of the healthy answer to a byte.
 void checkShaped(Fault fault, bool row, const std::string& healthy, const std::string& got)
 {
-    if (fault == Fault::Garbage)
-        return FUZZ_CHECK(got.size() == healthy.size());
+    if (fault == Fault::Garbage)  // noise: an answer of four bytes or more never the healthy one by chance
+        return FUZZ_CHECK(got.size() == healthy.size() && (healthy.size() < 4 || got != healthy));
     const std::string expected = fault == Fault::None ? healthy
         : fault == Fault::CutShort                    ? healthy.substr(0, healthy.size() / 2)
         : fault == Fault::LongRows                    ? (row ? healthy + std::string(9, '\0') : healthy)
