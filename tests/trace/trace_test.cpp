@@ -594,6 +594,8 @@ TEST(TraceFile, WhatIsSavedReadsBackByteForByteWithItsOrigin)
     const auto back = readTraceFile(path, &error);
     ASSERT_TRUE(back) << error.toStdString();
     EXPECT_EQ(*back, session);
+    EXPECT_FALSE(readTraceFile(dir.filePath(QStringLiteral("assente.txt")), &error));  // as tq310-sim --replay reads it
+    EXPECT_FALSE(error.isEmpty());
 
     // Into a trace of its own, the file gives the same origin, frames and lines again.
     LineTrace reopened;
