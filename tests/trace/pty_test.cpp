@@ -1,21 +1,28 @@
 // The trace on real pseudo-terminals. The port that records the line, on the real serial backend,
 // whose far end the test plays: bytes both ways appear in order with times that never go back, and
-// the controller's bytes are recorded as they come in, before the tool has asked for them. And
-// tq310-sim refuses to replay a file that is no trace.
+// the controller's bytes are recorded as they come in, before the tool has asked for them. And a
+// fault seen at a machine, reproduced on the bench: a read-back from tq310-sim is traced and saved;
+// a second tq310-sim, which holds the factory set-up, replays the saved file; the same read-back
+// through it shows the device column and the CRC of the first.
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 #include <unistd.h>
 
 #include "link/qt_serial_port.h"
+#include "params/list_view.h"
+#include "sim/eeprom_file.h"
 #include "sim/pseudo_terminal.h"
+#include "support/engine_on_line.h"
 #include "support/file_bytes.h"
+#include "support/simulator_process.h"
+#include "trace/trace_file.h"
 #include "trace/tracing_port.h"
 
 namespace tq {
 namespace {
+
+using test::SimulatorProcess;
 
 const QString kSim = QStringLiteral(TQ310_SIM);
 
@@ -86,12 +93,78 @@ TEST(TracingPort, BytesBothWaysAppearInOrderWithMonotonicTimes)
     EXPECT_GE(last, 10'000);
 }
 
-// A trace that is no trace is refused by the replaying simulator, with the line that is wrong.
-// (The replay of a read-back saved at the machine: the main window's trace test.)
-TEST(TraceReplay, AFileThatIsNoTraceIsRefused)
+// The tool's side, on the real serial backend, traced; the ring comes first, as the port records into it.
+struct Ring {
+    LineTrace trace;
+};
+struct Tool : Ring, test::EngineOnLine {
+    explicit Tool(const QString& location) : EngineOnLine(std::make_unique<TracingPort>(serial(location), trace)) {}
+    // The right column of the list: the device copy's 54 values and its menu texts.
+    std::vector<std::string> deviceColumn()
+    {
+        std::vector<std::string> column;
+        for (const std::string& line : ListInit(m).lines)
+            column.push_back(line.substr(line.rfind('[') == std::string::npos ? 0 : line.rfind('[')));
+        for (int k = 0; k < 12; ++k)
+            column.push_back(m.ChipMenuTexts[k]);
+        return column;
+    }
+};
+
+TEST(TraceReplay, AReplayedReadBackShowsWhatTheTracedControllerHeld)
 {
     QTemporaryDir dir;
+    const QString eeprom = dir.filePath(QStringLiteral("eeprom.bin"));
+    sim::ParamImage machine = sim::factorySetup();
+    machine.record[0] = 1;
+    machine.record[20] = 0x87;
+    machine.record[kCrcLow] ^= 0x5A;  // the machine's fault: a record whose CRC does not match
+    machine.texts.replace(0, 10, "SCEGLI \xE8  ");
+    QString error;
+    ASSERT_TRUE(sim::saveEepromFile(eeprom, machine, &error));
     const QString saved = dir.filePath(QStringLiteral("registro.txt"));
+
+    std::vector<std::string> atTheMachine;
+    std::string crcAtTheMachine;
+    {
+        SimulatorProcess sim(kSim, {QStringLiteral("--eeprom"), eeprom});
+        Tool tool(sim.slave());
+        ASSERT_TRUE(tool.port->open(nullptr));
+        ASSERT_TRUE(tool.readBack());
+        atTheMachine = tool.deviceColumn();
+        crcAtTheMachine = tool.host.label4;
+        TraceFrames frames(tool.trace);
+        frames.update();
+        // H, the record, J, the texts; a slow line may split an answer into more frames.
+        std::string sent;
+        std::size_t received = 0;
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            if (frames.direction(i) == LineDirection::Sent)
+                sent += frames.bytes(i);
+            else
+                received += frames.byteCount(i);
+        }
+        EXPECT_EQ(sent, "HJ");
+        EXPECT_EQ(received, std::size_t(56 + 120));
+        ASSERT_EQ(saveTrace(saved, frames), SaveStatus::Saved);
+    }
+    EXPECT_EQ(crcAtTheMachine,
+              std::to_string(machine.record[kCrcHigh]) + "-" + std::to_string(machine.record[kCrcLow]) + " Chip ");
+
+    SimulatorProcess bench(kSim, {QStringLiteral("--replay"), saved});
+    ASSERT_FALSE(bench.slave().isEmpty());
+    Tool tool(bench.slave());
+    ASSERT_TRUE(tool.port->open(nullptr));
+    ASSERT_TRUE(tool.readBack());
+    EXPECT_EQ(tool.deviceColumn(), atTheMachine);
+    EXPECT_EQ(tool.host.label4, crcAtTheMachine);
+
+    // A command the trace never saw: the bench's own simulated controller answers it.
+    sendPhaseRequest(tool.ctx());
+    ASSERT_TRUE(tool.tickWhen(32));
+    EXPECT_NE(tool.host.text.text().find("N.32 = "), std::string::npos);
+
+    // A trace that is no trace is refused.
     ASSERT_TRUE(test::writeFile(saved, "0.000000 TX 48\nnot a frame\n"));
     QProcess refused;
     refused.start(kSim, {QStringLiteral("--replay"), saved});
