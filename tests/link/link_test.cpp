@@ -776,7 +776,7 @@ TEST(PortOpener, TheSimulatedControllerOutlivesItsLineAndALostLineIsReportedOnce
 // leaves nothing open and names the URL; one that first sends options nobody asked for and a
 // huge subnegotiation is answered as Telnet says and still carries the line; every byte value
 // crosses both ways unchanged; and a connection closed in the middle of a Telnet command is
-// one lost line, the bytes before it kept.
+// one lost line, the bytes before it kept. An open that does not wait ends the same way.
 // One device server on the loopback address. With `telnet` it answers as tq310-sim --rfc2217
 // does, its port at `baud`; it first sends `greeting`, and keeps the line's data it received.
 struct DeviceServer {
@@ -808,6 +808,18 @@ struct DeviceServer {
     std::string data;      // the line's data, Telnet taken off
     std::string toolSaid;  // every byte the tool sent
 };
+
+// The open without waiting: nothing is reported inside startOpen, then what openFinished said
+// and whether the line is open; empty when nothing came.
+QVariantList openedLater(const QString& url)
+{
+    NetworkPort port(url);
+    QSignalSpy finished(&port, &SerialPort::openFinished);
+    port.startOpen();
+    if (!finished.isEmpty() || !finished.wait(2 * NetworkPort::kOpenTimeoutMs))
+        return {};
+    return finished.takeFirst() << port.isOpen();
+}
 
 TEST(NetworkPort, OpensOnlyALineAt9600N81AndCarriesEveryByteUntilItCloses)
 {
@@ -846,6 +858,7 @@ TEST(NetworkPort, OpensOnlyALineAt9600N81AndCarriesEveryByteUntilItCloses)
         ASSERT_EQ(port.isOpen(), opens);
         if (!opens) {
             EXPECT_TRUE(said.contains(url + QString::fromUtf8(c.error))) << said.toStdString();
+            EXPECT_EQ(openedLater(url), (QVariantList{false, said, false}));
             continue;
         }
         // Options the tool does not know are refused once each, and the huge subnegotiation
@@ -875,6 +888,7 @@ TEST(NetworkPort, OpensOnlyALineAt9600N81AndCarriesEveryByteUntilItCloses)
         EXPECT_EQ(port.takeAll(), std::string(isTelnet ? "AB" : "AB\xFF"));
         QCoreApplication::processEvents();
         EXPECT_EQ(lost.count(), 1);
+        EXPECT_EQ(openedLater(url), (QVariantList{true, QString(), true}));
     }
 }
 
