@@ -24,22 +24,14 @@ TEST(Crc, CheckValueAndCrcgenStoresBothBytesAndCaptionsThem)
     const char* digits = "123456789";
     EXPECT_EQ(crc16(reinterpret_cast<const std::uint8_t*>(digits), std::strlen(digits)), 0x29B1);
 
-    const struct { int index; std::uint8_t value, high, low; const char* caption; } cases[] = {
-        {-1, 0, 102, 71, "102-71 File"},  // index -1: all zero
-        {0, 1, 250, 32, "250-32 File"},
-    };
-    for (const auto& c : cases) {
+    // All zero, then parameter 1 = 1; whatever the CRC and spare bytes held before must not count.
+    for (const auto [first, caption] : {std::pair{0, "102-71"}, {1, "250-32"}}) {
         ParamRecord r{};
-        if (c.index >= 0)
-            r[c.index] = c.value;
-        // Whatever the CRC and spare bytes held before must not count.
-        r[kCrcHigh] = 0xAA;
-        r[kCrcLow] = 0x55;
-        r[56] = 0x77;
-        EXPECT_EQ(Crcgen(r), c.caption);
-        EXPECT_EQ(r[kCrcHigh], c.high);
-        EXPECT_EQ(r[kCrcLow], c.low);
-        EXPECT_EQ(chipCrcCaption(r), std::to_string(c.high) + "-" + std::to_string(c.low) + " Chip ");
+        r[0] = std::uint8_t(first);
+        r[kCrcHigh] = 0xAA, r[kCrcLow] = 0x55, r[56] = 0x77;
+        EXPECT_EQ(Crcgen(r), caption + std::string(" File"));
+        EXPECT_EQ(std::to_string(r[kCrcHigh]) + "-" + std::to_string(r[kCrcLow]), caption);
+        EXPECT_EQ(chipCrcCaption(r), caption + std::string(" Chip "));
     }
 }
 
@@ -59,11 +51,9 @@ TEST(ParamRecord, AnOutputByteDecodesToNumberAndTimingWithBit7Winning)
         {135, 7, OutputTiming::Pulse}, {200, 8, OutputTiming::Pulse},  // 128 + 64 + 8
         {0xC5, 5, OutputTiming::Pulse}, {0x3F, 31, OutputTiming::Count},  // bit 5 carries no meaning of its own
     };
-    for (const auto& c : cases) {
-        const OutputAssignment a = decodeOutput(c.value);
-        EXPECT_EQ(a.output, c.output) << int(c.value);
-        EXPECT_EQ(a.timing, c.timing) << int(c.value);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(std::pair(decodeOutput(c.value).output, decodeOutput(c.value).timing), std::pair(c.output, c.timing))
+            << int(c.value);
 }
 
 TEST(ListInit, EveryParameterLineIsItsNumberedLabelAndBothValuesLeftJustified)
@@ -88,15 +78,12 @@ TEST(ListInit, StartUpStateShowsZerosHeaderAndEmptyTexts)
     m.CurrentFileName = "Dati di default";
     const ListContent c = ListInit(m);
     ASSERT_EQ(c.lines.size(), 66u);
-    EXPECT_EQ(c.label1, " File = Dati di default");
-    EXPECT_EQ(c.label5, "102-71 File");
-    EXPECT_EQ(c.lines[0], "Lato di inizio conteggio  1[0  ] [0  ]");
-    EXPECT_EQ(c.lines[54], "======== VOCI MENU ===========");
+    EXPECT_EQ(c.label1 + "|" + c.label5 + "|" + c.lines[0] + "|" + c.lines[54],
+              " File = Dati di default|102-71 File|Lato di inizio conteggio  1[0  ] [0  ]|======== VOCI MENU ===========");
     // An empty text leaves its caption and the bar alone on the line.
     for (int k = 0; k < 11; ++k)
         EXPECT_TRUE(c.lines[55 + k].size() == 17 && c.lines[55 + k].ends_with("| ")) << c.lines[55 + k];
-    EXPECT_EQ(m.ChannelCount, 0);
-    EXPECT_EQ(m.FileParams[56], 0);
+    EXPECT_EQ(m.ChannelCount + m.FileParams[56], 0);
 }
 
 TEST(ListInit, ShowsWorkingAndDeviceValuesSideBySide)
@@ -109,9 +96,8 @@ TEST(ListInit, ShowsWorkingAndDeviceValuesSideBySide)
     m.FileMenuTexts[11] = "not listed";
     m.CurrentFileName = "";
     const ListContent c = ListInit(m);
-    EXPECT_EQ(c.lines[33], "P9 Filetto destro        34[7  ] [135]");
-    EXPECT_EQ(c.lines[65], "ranghi         | ABCDEFGHIJKLMN");
-    EXPECT_EQ(c.label1, " File = ");
+    EXPECT_EQ(c.lines[33] + "|" + c.lines[65] + "|" + c.label1,
+              "P9 Filetto destro        34[7  ] [135]|ranghi         | ABCDEFGHIJKLMN| File = ");
     EXPECT_EQ(m.ChannelCount, 24);
     // Crcgen ran last: the stored CRC matches the caption.
     EXPECT_EQ(c.label5, std::to_string(m.FileParams[54]) + "-" + std::to_string(m.FileParams[55]) + " File");
@@ -206,10 +192,11 @@ TEST(Differences, TheTooltipSaysBothValuesBlanksIncluded)
     m.ChipParams[31] = 255;
     m.FileMenuTexts[1] = "pi\xF9";
     const Differences d = compareCopies(m);
-    ASSERT_EQ(d.lines.size(), 3u);
-    EXPECT_EQ(d.lines[0].toolTip, "buffer [7]  TQ310 [150]");
-    EXPECT_EQ(d.lines[1].toolTip, "buffer [155]  TQ310 [255]");
-    EXPECT_EQ(d.lines[2].toolTip, "buffer [pi\xF9]  TQ310 [TESTO 11  ]");
+    std::vector<std::string> tips;
+    for (const LineDifference& l : d.lines)
+        tips.push_back(l.toolTip);
+    EXPECT_EQ(tips, (std::vector<std::string>{"buffer [7]  TQ310 [150]", "buffer [155]  TQ310 [255]",
+                                              "buffer [pi\xF9]  TQ310 [TESTO 11  ]"}));
 }
 
 }  // namespace
