@@ -40,10 +40,7 @@ TEST_F(TransfersTest, WriteSendsLTheRecordWithAFreshCrcAndTheTextsAs177Bytes)
     host.text.set("prima");
     writeWorkingCopy(ctx(), [this](const std::string& caption) { host.note("Label5:" + caption); });
 
-    std::string record(56, '\0');
-    record[0] = 1;
-    record[54] = '\xFA';
-    record[55] = '\x20';
+    const std::string record = "\x01" + std::string(53, '\0') + "\xFA\x20";
     EXPECT_EQ(port.events, (std::vector<std::string>{"write:L", "Label5:250-32 File", "write:" + record,
                                                      "write:TROPPO LUNabc       " + std::string(100, ' ')}));
     EXPECT_EQ(port.sent().size(), 177u);  // and nothing is read: the controller does not answer "L"
@@ -81,8 +78,7 @@ TEST_F(TransfersTest, CommitSendsWAndThePasswordOnlyWhenTheCopiesAgree)
         m.FileParams = m.ChipParams = {};
         m.FileMenuTexts = m.ChipMenuTexts = {};
         for (int i = 0; i < kParamCount; ++i)
-            m.FileParams[i] = static_cast<std::uint8_t>(i * 5 + 1);
-        m.ChipParams = m.FileParams;
+            m.FileParams[i] = m.ChipParams[i] = static_cast<std::uint8_t>(i * 5 + 1);
         for (int k = 0; k < 12; ++k)
             m.FileMenuTexts[k] = m.ChipMenuTexts[k] = "TESTO " + std::to_string(k + 10) + "  ";
         c.change(m);
@@ -92,8 +88,7 @@ TEST_F(TransfersTest, CommitSendsWAndThePasswordOnlyWhenTheCopiesAgree)
         EXPECT_EQ(compareForCommit(ctx()), c.check);
         EXPECT_EQ(port.sent(), "");
         EXPECT_EQ(commitToEeprom(ctx()), c.check);
-        const char* refusal = commitRefusalText(c.check);
-        EXPECT_EQ(refusal ? std::string(refusal) : std::string(), c.refusal);
+        EXPECT_EQ(std::string(commitRefusalText(c.check) ? commitRefusalText(c.check) : ""), c.refusal);
         EXPECT_EQ(port.sent(), c.refusal.empty() ? "WVorela\r" : "");
         EXPECT_EQ(host.text.text(), c.terminal);
     }
@@ -107,9 +102,8 @@ TEST(SimulationRows, TheQuotedCourseWithTheToggledDirectionAndTheCounter)
     m.RowCounter = 3;
     SimulationRows rows;
     drawCourse(m, rows);
-    EXPECT_EQ(rows[9], "* . . . . . . .  . . . . . . . .  . . . . . . . .  . . . . . . . *  >3");
-    EXPECT_EQ(m.RowCounter, 4);
-    EXPECT_EQ(m.RowDirection, ">");
+    EXPECT_EQ(rows[9] + "|" + m.RowDirection + std::to_string(m.RowCounter),
+              "* . . . . . . .  . . . . . . . .  . . . . . . . .  . . . . . . . *  >3|>4");
     // Byte 3 holds positions 31-24, byte 0 positions 7-0, high bit first.
     EXPECT_EQ(courseMarks({0x12, 0x34, 0x56, 0x78}),
               ". * * * * . . .  . * . * . * * .  . . * * . * . .  . . . * . . * .  ");
