@@ -32,7 +32,7 @@
 namespace tq {
 namespace {
 
-TEST(LineReader, EveryLineEndEndsALine)
+TEST(LineReader, EveryLineEndEndsALineAndALineWithoutEndIsRefused)
 {
     struct Case { std::string bytes; std::vector<std::string> lines; };
     std::vector<Case> cases = {
@@ -56,16 +56,11 @@ TEST(LineReader, EveryLineEndEndsALine)
             lines.push_back(line);
         EXPECT_EQ(lines, c.lines) << c.bytes.substr(0, 12);
     }
-}
-
-TEST(LineReader, LineWithoutEndIsRefusedWithoutReadingOn)
-{
-    QTemporaryDir dir;
+    // A line without end is refused without reading on.
     QFile f(dir.filePath(QStringLiteral("huge")));
     ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.resize(qint64(1) << 30));  // sparse: no block is written
-    LineReader reader(f);
     std::string line;
-    EXPECT_EQ(reader.next(line), LineReader::Status::TooLong);
+    EXPECT_EQ(LineReader(f).next(line), LineReader::Status::TooLong);
     EXPECT_LT(f.pos(), 2 * kMaxLineLength);
 }
 
@@ -99,15 +94,11 @@ TEST(ReadParamFile, LeavesWhatTheLinesSayAndStopsAtTheFirstBadLine)
 {
     const std::string failure = "Errore nel  file oppure  file non trovato  ";
     // What goodFile holds: parameter n holding n, and its texts.
-    const auto numbered = [](int n) {
-        std::vector<int> v(std::size_t(n), 0);
-        std::iota(v.begin(), v.end(), 1);
-        return v;
-    };
+    const auto numbered = [](int n) { std::vector<int> v(static_cast<std::size_t>(n)); std::iota(v.begin(), v.end(), 1); return v; };
     const auto texts = [](int n) {
         std::vector<std::string> v;
-        while (int(v.size()) < n)
-            v.push_back("TEXT" + std::to_string(v.size()));
+        for (int k = 0; k < n; ++k)
+            v.push_back("TEXT" + std::to_string(k));
         return v;
     };
     std::string startUp = "122013\r\n";
@@ -325,13 +316,10 @@ TEST(Backups, The501stRemovesTheOldestAndNothingElse)
         test::writeFile(folder + QLatin1Char('/') + name, "mio");
     ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("20240101-000000-1-2.ini")));  // a folder, not a file
 
-    EXPECT_EQ(backupFiles(folder).size(), kKeptBackups);
-    EXPECT_EQ(backupFiles(folder).first(), made.first());
+    ASSERT_EQ(backupFiles(folder), made);  // oldest first
     EXPECT_FALSE(backUpDeviceCopy(deviceCopy(3), folder, kMorning));
 
-    QStringList expected = made.mid(1);
-    expected << QStringLiteral("20261206-153012-251-88.ini");
-    EXPECT_EQ(backupFiles(folder), expected);
+    EXPECT_EQ(backupFiles(folder), made.mid(1) + QStringList{"20261206-153012-251-88.ini"});
     for (const QString& name : foreign)
         EXPECT_EQ(test::fileBytes(folder + QLatin1Char('/') + name), "mio") << name.toStdString();
     EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/20240101-000000-1-2.ini")).isDir());
@@ -366,25 +354,19 @@ TEST(Backups, AFailureSaysWhereAndWhyAndLeavesNothingBehind)
 
 TEST(Backups, TheFolderIsTheUsersDataFolderUnlessTheEnvironmentNamesOne)
 {
-    const QByteArray savedBackups = qgetenv("TQ310_BACKUPS"), savedHome = qgetenv("HOME"),
-                     savedData = qgetenv("XDG_DATA_HOME");
+    const QByteArray savedBackups = qgetenv("TQ310_BACKUPS"), savedHome = qgetenv("HOME"), savedData = qgetenv("XDG_DATA_HOME");
     qunsetenv("XDG_DATA_HOME");
     qputenv("HOME", "/home/tecnico");
 #ifdef Q_OS_WIN
-    const QString data = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA"));
+    const QString home = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA")) + QStringLiteral("/tq310-test/backups");
 #else
-    const QString data = QStringLiteral("/home/tecnico/.local/share");
+    const QString home = QStringLiteral("/home/tecnico/.local/share/tq310-test/backups");
 #endif
     const struct { const char* variable; QString folder; } cases[] = {
-        {nullptr, data + QStringLiteral("/tq310-test/backups")},
-        {"", data + QStringLiteral("/tq310-test/backups")},
-        {"/srv/copie//tq310/", QStringLiteral("/srv/copie/tq310")},
+        {nullptr, home}, {"", home}, {"/srv/copie//tq310/", QStringLiteral("/srv/copie/tq310")},
     };
     for (const auto& c : cases) {
-        if (c.variable)
-            qputenv("TQ310_BACKUPS", c.variable);
-        else
-            qunsetenv("TQ310_BACKUPS");
+        c.variable ? qputenv("TQ310_BACKUPS", c.variable) : qunsetenv("TQ310_BACKUPS");
         EXPECT_EQ(backupFolder(), c.folder);
     }
     qputenv("TQ310_BACKUPS", savedBackups);
