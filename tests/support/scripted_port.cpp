@@ -1,19 +1,17 @@
 // The scripted port's side of the line: it opens unless told to fail, and logs every call.
 #include "support/scripted_port.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace tq::test {
 
 bool ScriptedPort::open(QString* error)
 {
-    if (failOpen) {
-        if (error)
-            *error = QStringLiteral("scripted failure");
-        return false;
-    }
-    opened = true;
-    return true;
+    if (!failOpen)
+        opened = true;
+    else if (error)
+        *error = QStringLiteral("scripted failure");
+    return !failOpen;
 }
 
 void ScriptedPort::write(std::string_view bytes)
@@ -25,16 +23,13 @@ void ScriptedPort::write(std::string_view bytes)
 std::string ScriptedPort::takeAll()
 {
     events.emplace_back("take");
-    std::string all;
-    all.swap(incoming);
-    return all;
+    return std::exchange(incoming, {});
 }
 
 void ScriptedPort::take(char* into, std::size_t size)
 {
     events.emplace_back("take");
-    size = std::min(size, incoming.size());
-    incoming.copy(into, size);
+    size = incoming.copy(into, size);
     incoming.erase(0, size);
 }
 

@@ -22,15 +22,10 @@ public:
 
     ~SimulatorProcess()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
         m_process.terminate();
         if (!m_process.waitForFinished(5000))
             m_process.kill();
     }
-
-    SimulatorProcess(const SimulatorProcess&) = delete;
-    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
     // The pseudo-terminal the tool opens; empty when the simulator did not come up.
     QString slave() const { return m_slave; }
