@@ -20,21 +20,13 @@ QStringList split(const char* line)
 std::string shown(const Request& r)
 {
     const char* names[] = {"none", "ports", "read", "write", "usb", "inputs", "help"};
-    std::string s = names[static_cast<int>(r.command)];
-    if (r.help)
-        s += " help";
-    if (r.version)
-        s += " version";
-    if (r.json)
-        s += " json";
+    std::string s = std::string(names[static_cast<int>(r.command)]) + (r.help ? " help" : "") + (r.version ? " version" : "")
+        + (r.json ? " json" : "");
     for (const QString& p : r.ports)
         s += " port=" + p.toStdString();
     if (!r.portsFrom.isEmpty())
         s += " ports-from=" + r.portsFrom.toStdString();
-    if (r.commit)
-        s += " commit";
-    if (!r.backup)
-        s += " no-backup";
+    s += std::string(r.commit ? " commit" : "") + (r.backup ? "" : " no-backup");
     if (r.command == Command::Inputs)
         s += " count=" + std::to_string(r.count);
     for (const QString& f : r.files)
@@ -45,8 +37,7 @@ std::string shown(const Request& r)
 TEST(CliArguments, EveryCommandTakesItsOptionsBeforeOrAfterItAndInEitherSpelling)
 {
     const struct { const char* line; const char* request; } cases[] = {
-        {"ports", "ports"},
-        {"--json ports", "ports json"},
+        {"ports", "ports"}, {"--json ports", "ports json"},
         {"read --port /dev/ttyUSB0 a.ini", "read port=/dev/ttyUSB0 [a.ini]"},
         {"read a.ini --port=banco", "read port=banco [a.ini]"},
         {"--port sim read a.ini --json", "read json port=sim [a.ini]"},
@@ -62,14 +53,9 @@ TEST(CliArguments, EveryCommandTakesItsOptionsBeforeOrAfterItAndInEitherSpelling
         {"inputs --port sim", "inputs port=sim count=1"},
         {"inputs --count 25 --port sim", "inputs port=sim count=25"},
         {"inputs --port sim --count=100000", "inputs port=sim count=100000"},
-        {"--help", "none help"},
-        {"-h", "none help"},
-        {"help", "none help"},
-        {"help write", "write help"},
-        {"help help", "help help"},
-        {"write --help", "write help"},
+        {"--help", "none help"}, {"-h", "none help"}, {"help", "none help"}, {"help write", "write help"},
+        {"help help", "help help"}, {"write --help", "write help"}, {"--version", "none version"},
         {"write --help --port sim", "write help port=sim"},  // help wins over missing files
-        {"--version", "none version"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -82,8 +68,7 @@ TEST(CliArguments, EveryCommandTakesItsOptionsBeforeOrAfterItAndInEitherSpelling
 TEST(CliArguments, AnythingACommandDoesNotTakeIsRefusedWithTheReason)
 {
     const struct { const char* line; const char* error; } cases[] = {
-        {"", "no command given"},
-        {"--json", "no command given"},
+        {"", "no command given"}, {"--json", "no command given"},
         {"lettura", "unknown command \"lettura\""},
         {"help lettura", "help: unknown command \"lettura\""},
         {"help read write", "help takes at most one command"},
@@ -119,10 +104,7 @@ TEST(CliArguments, AnythingACommandDoesNotTakeIsRefusedWithTheReason)
 TEST(CliArguments, EachCommandsHelpNamesItsOwnOptionsOnly)
 {
     // The option lines of the help, two blanks in.
-    const char* port = "  --port LOCATION";
-    const char* commit = "  --commit";
-    const char* count = "  --count N";
-    const char* backup = "  --no-backup";
+    const char *port = "  --port LOCATION", *commit = "  --commit", *count = "  --count N", *backup = "  --no-backup";
     const struct { Command command; const char* synopsis; std::vector<const char*> has, hasNot; } cases[] = {
         {Command::Ports, "tq310-cli ports", {"  --json"}, {port, commit, count, backup}},
         {Command::Read, "tq310-cli read --port LOCATION FILE.ini [--no-backup]", {port, "\"sim\"", backup}, {commit, count}},
