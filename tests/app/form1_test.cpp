@@ -558,31 +558,24 @@ private slots:
 
     // ---- The window itself (Form1.cpp) ----
 
-    void listIsFixedPitchAndTheCrcCaptionsAreGrouped()
+    // The list in a fixed-pitch font (under Wine too, which has no Courier New), showing the shared
+    // state as ListInit renders it (tests/params), its texts' Latin-1 letters as letters, and the
+    // working file's path as the system names it.
+    void listIsFixedPitchAndShowsTheSharedStateAndThePath()
     {
         Form1 form;
-        const auto* list = list1(form);
-        // The font the list ends up with where it runs (under Wine too, which has no Courier New).
-        const QFontInfo font(list->font());
-        QVERIFY2(font.fixedPitch() && tq::ui::isFixedPitch(list->font()), qPrintable(font.family()));
+        const QFontInfo font(list1(form)->font());
+        QVERIFY2(font.fixedPitch() && tq::ui::isFixedPitch(list1(form)->font()), qPrintable(font.family()));
         QCOMPARE(control<QLabel>(form, "Label1")->text(), QStringLiteral("Default "));
         for (const char* label : {"Label4", "Label5"})
             QVERIFY(control<QGroupBox>(form, "Label6")->isAncestorOf(control<QLabel>(form, label)));
-    }
-
-    void listInitRendersTheSharedStateAndThePathAsTheSystemNamesIt()
-    {
-        Form1 form;
-        form.module().CurrentFileName = "Dati di default";
         form.module().FileParams[0] = 1;
         form.module().ChipParams[0] = 200;
         form.module().FileMenuTexts[0] = "\xE8 pi\xF9";  // Latin-1 letters stay single bytes
         form.ListInit();
         QCOMPARE(list1(form)->count(), 66);
         QCOMPARE(list1(form)->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [200]"));
-        QCOMPARE(list1(form)->item(54)->text(), QStringLiteral("======== VOCI MENU ==========="));
         QCOMPARE(list1(form)->item(55)->text(), QString::fromUtf8("seleziona      | è più"));
-        QCOMPARE(control<QLabel>(form, "Label1")->text(), QStringLiteral(" File = Dati di default"));
         QCOMPARE(control<QLabel>(form, "Label5")->text(), QStringLiteral("250-32 File"));
         QCOMPARE(list1(form)->currentRow(), -1);
         for (const char* path : {"/tmp/macchina \u00e8 pi\u00f9.ini", "/tmp/Παράμετροι/настройки.ini"}) {
@@ -814,17 +807,13 @@ private slots:
         QTRY_COMPARE(state(), none);
     }
 
-    void theProgrammerWindowAndClosingFromEitherWindow()
+    // Closing the main window or the chooser closes the other windows, the chooser last.
+    void closingEitherWindowClosesTheOthers()
     {
         for (bool fromChooser : {false, true}) {
             Form1Rig rig(Ports{});
             Form1& f = rig.form;
             QTest::mouseClick(f.chooser()->Command2, Qt::LeftButton);
-            use(f, "prog");
-            QVERIFY(f.programmerWindow()->isVisible() && !f.isEnabled());
-            f.programmerWindow()->close();
-
-            // Closing either window closes the other windows, the chooser last.
             use(f, "TetUscite");
             QWidget& form2 = *f.form2();
             form2.close();
@@ -854,11 +843,7 @@ private slots:
             control<QTimer>(form, "Timer1")->stop();  // the test takes the answers itself, before a tick can
         };
         chooseSimulator();
-        tq::ParamRecord record{};
-        record[0] = 1;
-        record[3] = 18;
-        tq::Crcgen(record);
-        const std::string committed(record.begin(), record.begin() + 56);
+        const std::string committed = deviceRecord();
         for (const std::string& bytes : {"L" + committed + std::string(120, ' '), std::string("W"), std::string("Vorela\r")})
             form.port()->write(bytes);
 
@@ -907,12 +892,6 @@ private slots:
             QVERIFY2(clock.asleep() == !k.wakes && bool(clock.nextTick()) == k.wakes, k.what.c_str());
             clock.stop();
         }
-        // A line that does not announce its bytes is asked at every tick.
-        Connected c;
-        c.form.receiveClock().start();
-        c.form.receiveClock().timeout();
-        QVERIFY(!c.form.receiveClock().asleep() && control<QTimer>(c.form, "Timer1")->isActive());
-        c.form.receiveClock().stop();
     }
 
     // "Registro della linea" is the last item of "Accessori"; its window leaves the main window
@@ -1386,22 +1365,6 @@ private slots:
                                        MessageIcon::Critical));
     }
 
-    void onTwiceKeepsOneSequenceAndPassoEndsItAfterTheByteInProgress()
-    {
-        Connected c;
-        use(c.form, "Command23");  // "ON"
-        c.tick();                   // asks for the first byte
-        use(c.form, "Command23");
-        c.tickWhen(5, "A8192");  // shows it
-        c.tick();                // asks for the next
-        use(c.form, "Command16");  // "Passo"
-        c.tickWhen(5, "B8193");
-        c.tick();
-        QCOMPARE(c.port->sent(), std::string("&&"));
-        QCOMPARE(c.terminal(), std::string("AH= 2000 DH = 41 : A\r\nAH= 2001 DH = 42 : B\r\n"));
-        QCOMPARE(c.m().Engine.mode(), tq::ReceiveMode::Terminal);
-    }
-
     void produciShowsSevenCoursesThenOneACount()
     {
         Connected c;
@@ -1674,19 +1637,16 @@ private slots:
             {"End Up Enter", "Com.7, opened 1 time(s)"},
             {"Down Down", "choosing"},  // the highlight moves, nothing is opened on the way
             {"Down Space", "choosing"},
-            {"Escape", "choosing"},
+            {"Esc", "choosing"},
             {"Tab Space", "senza connessione"},
             {"Tab Return", "senza connessione"},
         };
-        const QHash<QString, Qt::Key> keys{{"Down", Qt::Key_Down}, {"Up", Qt::Key_Up},       {"End", Qt::Key_End},
-                                          {"Return", Qt::Key_Return}, {"Enter", Qt::Key_Enter}, {"Space", Qt::Key_Space},
-                                          {"Escape", Qt::Key_Escape}, {"Tab", Qt::Key_Tab}};
         for (const auto& c : cases) {
             Form1Rig rig({{"Porta seriale (COM5)"}, {"Porta seriale (COM6)"}, {"Porta seriale (COM7)"}, {"Porta seriale (COM8)"}});
             QVERIFY(becomesActive(rig.form.chooser()));
             QCOMPARE(QApplication::focusWidget(), rig.form.chooser()->List1);
             for (const QString& k : QString::fromLatin1(c.keys).split(QLatin1Char(' ')))
-                press(keys.value(k));
+                press(QKeySequence(k)[0].key());
             QCOMPARE(QString::fromLatin1(c.keys) + QStringLiteral(": ") + outcome(rig),
                      QString::fromLatin1(c.keys) + QStringLiteral(": ") + c.outcome);
         }
@@ -1820,20 +1780,6 @@ private slots:
         // 17 buttons, 20 menu items, 24 boxes and 3 buttons, the lines of two lists, the
         // dialog's own: a walk that found few controls walked the wrong windows.
         QVERIFY2(checked >= 80, qPrintable(QString::number(checked)));
-    }
-
-    void anOutputToggledByAScreenReaderGoesOutInTheNextFrame()
-    {
-        Connected c;
-        QCheckBox* box = openOutputTest(c, 3).Check1[8];  // output 9
-        QAccessible::queryAccessibleInterface(box)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-        QVERIFY(box->isChecked());
-        c.port->clearSent();
-        c.tick();  // the reply tick of the cycle in course
-        c.tick();  // the next frame
-        const std::vector<std::string> frame{"!", std::string(1, '\0'), "\x01", std::string(1, '\0'),
-                                             std::string(1, '\0'), std::string(1, '\0')};
-        QCOMPARE(c.port->writes, frame);
     }
 
     // Each window walked as a keyboard user, a screen reader and a laptop's screen find it: Tab

@@ -149,19 +149,21 @@ class AppPtyTest : public QObject {
 private slots:
     // ---- The link on a pseudo-terminal whose far end the test holds ----
 
-    // The chooser lists the line through the folder of port aliases, the QSerialPort backend
-    // opens it and carries every byte value both ways unchanged, and closing the far end puts the
-    // tool in the unconnected state with one message and nothing lost.
-    void connectsThroughAnAliasAndFallsBackWhenThePeerCloses()
+    // The chooser lists the line through the folder of port aliases, and the QSerialPort backend
+    // opens it and carries every byte value both ways unchanged. Connected and silent, the main
+    // thread sleeps: after one tick with nothing to do Timer1 stands still; what the controller
+    // then says wakes it and shows in Text1, and it sleeps again; a read-back wakes it without a
+    // byte having come. Closing the far end puts the tool in the unconnected state with one
+    // message and nothing lost.
+    void connectsThroughAnAliasSleepsAtRestAndFallsBackWhenThePeerCloses()
     {
         HeldLine line;
         QVERIFY(line.ready);
         tq::ui::MessageCapture messages;
         Form1 form;
         HeldLine::start(form, line.aliases.path(), QStringLiteral("banco-prova"));
-        QVERIFY(form.isConnected());
-        control<QTimer>(form, "Timer1")->stop();  // the test takes the bytes itself
-
+        QVERIFY(form.isConnected() && control<QTimer>(form, "Timer1")->isActive());
+        form.receiveClock().stop();  // the test takes the bytes itself
         std::string all(256, '\0'), got(256, '\0');
         std::iota(all.begin(), all.end(), '\0');
         form.port()->write(all);
@@ -175,32 +177,7 @@ private slots:
         QTRY_COMPARE(form.port()->bytesWaiting(), 256);
         QCOMPARE(form.port()->takeAll(), all);
 
-        // The adapter is pulled: one message, and the file name, the list and the terminal stay.
-        form.module().CurrentFileName = "prova.ini";
-        const QString line0 = control<QListWidget>(form, "List1")->item(0)->text();
-        form.terminal().set("in corso");
-        line.hangUp();
-        QTRY_VERIFY(!form.isConnected());
-        QVERIFY(lostOnce(messages, ""));
-        QVERIFY(!control<QTimer>(form, "Timer1")->isActive() && !control<QPushButton>(form, "Command17")->isEnabled()
-                && control<QAction>(form, "connetti")->isEnabled());
-        QCOMPARE(form.module().CurrentFileName, std::string("prova.ini"));
-        QCOMPARE(control<QListWidget>(form, "List1")->item(0)->text(), line0);
-        QCOMPARE(form.terminal().text(), std::string("in corso"));
-    }
-
-    // Connected and silent, the main thread sleeps: after one tick with nothing to do Timer1
-    // stands still. What the controller then says wakes it and shows in Text1, and it sleeps
-    // again; a read-back wakes it without a byte having come.
-    void atRestTheReceiveTimerSleepsUntilTheControllerSpeaks()
-    {
-        HeldLine line;
-        QVERIFY(line.ready);
-        tq::ui::MessageCapture messages;
-        Form1 form;
-        HeldLine::start(form, line.aliases.path(), QStringLiteral("banco-prova"));
-        QVERIFY(form.isConnected() && control<QTimer>(form, "Timer1")->isActive());
-
+        form.receiveClock().start();
         QTRY_VERIFY(form.receiveClock().asleep());
         QVERIFY(!control<QTimer>(form, "Timer1")->isActive());
         for (const char* said : {"Pronto\r\n", "Menu 3\r\n"}) {
@@ -210,15 +187,26 @@ private slots:
             QTRY_VERIFY(form.receiveClock().asleep());
         }
         QCOMPARE(form.terminal().text(), std::string("Pronto\r\nMenu 3\r\n"));
-
         use(form, "daltq310");
         QVERIFY(!form.receiveClock().asleep());
         QCOMPARE(control<QTimer>(form, "Timer1")->interval(), 200);
         // No answer: the engine says so at every tick, and never sleeps in the read-back.
         QTRY_COMPARE(form.terminal().text(), form.module().NoAnswerText);
         QVERIFY(!form.receiveClock().asleep() && control<QTimer>(form, "Timer1")->isActive());
-        use(form, "disconnetti");
+
+        // The adapter is pulled in the read-back: one message, and the file name, the list and
+        // the terminal stay.
+        form.module().CurrentFileName = "prova.ini";
+        const QString line0 = control<QListWidget>(form, "List1")->item(0)->text();
         QVERIFY(messages.messages.empty());
+        line.hangUp();
+        QTRY_VERIFY(!form.isConnected());
+        QVERIFY(lostOnce(messages, ""));
+        QVERIFY(!control<QTimer>(form, "Timer1")->isActive() && !control<QPushButton>(form, "Command17")->isEnabled()
+                && control<QAction>(form, "connetti")->isEnabled());
+        QCOMPARE(form.module().CurrentFileName, std::string("prova.ini"));
+        QCOMPARE(control<QListWidget>(form, "List1")->item(0)->text(), line0);
+        QCOMPARE(form.terminal().text(), form.module().NoAnswerText);
     }
 
     // The start on a line named on the command line (--port) is picking that line in the
