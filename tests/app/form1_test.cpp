@@ -372,15 +372,19 @@ QWidget* editDialogOn(Form1Rig& rig, int line)
     return rig.form.editDialog();
 }
 
+// Each with the heading of its section of the manual.
 const struct Window {
     const char* name;
+    const char* heading;
     std::function<QWidget*(Form1Rig&)> open;
 } kWindows[] = {
-    {"cerca", [](Form1Rig& rig) -> QWidget* { return rig.form.chooser(); }},
-    {"Form1", [](Form1Rig& rig) -> QWidget* { prepare(rig); return &rig.form; }},
-    {"InpOut", [](Form1Rig& rig) { return openedBy(rig, "Command14", [&] { return (QWidget*)rig.form.inpOut(); }); }},
-    {"Form2", [](Form1Rig& rig) { return openedBy(rig, "TetUscite", [&] { return (QWidget*)rig.form.form2(); }); }},
-    {"TrovaUsb",
+    {"cerca", "La scelta della porta", [](Form1Rig& rig) -> QWidget* { return rig.form.chooser(); }},
+    {"Form1", "Manuale d'uso di Test per TQ310", [](Form1Rig& rig) -> QWidget* { prepare(rig); return &rig.form; }},
+    {"InpOut", "Simulazione della produzione",
+     [](Form1Rig& rig) { return openedBy(rig, "Command14", [&] { return (QWidget*)rig.form.inpOut(); }); }},
+    {"Form2", "Prova delle uscite",
+     [](Form1Rig& rig) { return openedBy(rig, "TetUscite", [&] { return (QWidget*)rig.form.form2(); }); }},
+    {"TrovaUsb", "La chiave USB",
      [](Form1Rig& rig) -> QWidget* {
          prepare(rig);
          QDir(scratch().path()).mkpath(QStringLiteral("chiave/tq310"));
@@ -393,10 +397,11 @@ const struct Window {
          usb.Timer1_Timer();  // the key is found: "Procedi" is usable
          return &usb;
      }},
-    {"Dialog (output)", [](Form1Rig& rig) { return editDialogOn(rig, 10); }},
-    {"Dialog (boards)", [](Form1Rig& rig) { return editDialogOn(rig, 3); }},
-    {"prog1", [](Form1Rig& rig) { return openedBy(rig, "prog", [&] { return (QWidget*)rig.form.programmerWindow(); }); }},
-    {"LineTraceWindow",
+    {"Dialog (output)", "La finestra di modifica", [](Form1Rig& rig) { return editDialogOn(rig, 10); }},
+    {"Dialog (boards)", "La finestra di modifica", [](Form1Rig& rig) { return editDialogOn(rig, 3); }},
+    {"prog1", "Il programmatore",
+     [](Form1Rig& rig) { return openedBy(rig, "prog", [&] { return (QWidget*)rig.form.programmerWindow(); }); }},
+    {"LineTraceWindow", "Il registro della linea",
      [](Form1Rig& rig) -> QWidget* {
          prepare(rig);
          use(rig.form, "daltq310");  // a frame in the table, whose cells Tab could step through
@@ -646,42 +651,26 @@ private slots:
             QCOMPARE(t.shown, t.quoted);
     }
 
+    // F1 in each window opens the manual at the section about it, every picture of the page
+    // loaded (the index has some); the menu item opens it at the index.
     void theManualOpensWithItsPicturesAndF1FindsTheSectionOfEachWindow()
     {
-        Connected c;
-        c.form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&c.form));
-        QTest::keyClick(&c.form, Qt::Key_F1);
-        QWidget* help = shownWindow("HelpWindow");
-        QVERIFY(help);
-        auto* page = help->findChild<QTextBrowser*>(QStringLiteral("Browser"));
-        QCOMPARE(page->source().fileName(), QStringLiteral("indice.md"));
-        QCOMPARE(headingInSight(page), QStringLiteral("Manuale d'uso di Test per TQ310"));
-        QVERIFY(picturesShown(page) > 0);
-        help->close();
-        use(c.form, "manuale");
-        QVERIFY(help->isVisible());
-
-        const struct { const char* window; std::function<void()> open; const char* heading; } cases[] = {
-            {"prog1", [&] { use(c.form, "prog"); }, "Il programmatore"},
-            {"TrovaUsb", [&] { control<QAction>(c.form, "ParUsb")->setEnabled(true); use(c.form, "ParUsb"); },
-             "La chiave USB"},
-            {"InpOut", [&] { use(c.form, "Command14"); }, "Simulazione della produzione"},
-            {"Form2", [&] { use(c.form, "TetUscite"); }, "Prova delle uscite"},
-            {"LineTraceWindow", [&] { use(c.form, "RegLinea"); }, "Il registro della linea"},
-            {"Dialog", [&] { list1(c.form)->setCurrentRow(4); }, "La finestra di modifica"},
-            {"cerca", [&] { use(c.form, "disconnetti"); use(c.form, "connetti"); }, "La scelta della porta"},
-        };
-        for (const auto& k : cases) {
-            k.open();
-            QWidget* window = shownWindow(k.window);
-            QVERIFY2(window, k.window);
-            window->activateWindow();
-            QVERIFY2(becomesActive(window), k.window);
-            QTest::keyClick(window, Qt::Key_F1);
-            QCOMPARE(headingInSight(page), QString::fromUtf8(k.heading));
-            QVERIFY2(picturesShown(page) >= 0, k.window);
-            window->close();
+        for (const Window& window : kWindows) {
+            Form1Rig rig(kTwoPorts);
+            tq::ui::MessageCapture messages;
+            QWidget* w = window.open(rig);
+            w->activateWindow();
+            QVERIFY2(becomesActive(w), window.name);
+            QTest::keyClick(w, Qt::Key_F1);
+            QWidget* help = shownWindow("HelpWindow");
+            QVERIFY2(help, window.name);
+            auto* page = help->findChild<QTextBrowser*>(QStringLiteral("Browser"));
+            QCOMPARE(QString::fromLatin1(window.name) + ": " + headingInSight(page),
+                     QString::fromLatin1(window.name) + ": " + QString::fromUtf8(window.heading));
+            QVERIFY2(picturesShown(page) >= (w == &rig.form ? 1 : 0), window.name);
+            help->close();
+            use(rig.form, "manuale");
+            QVERIFY2(help->isVisible() && page->source().fileName() == QLatin1String("indice.md"), window.name);
         }
     }
 
@@ -1127,7 +1116,9 @@ private slots:
     // writes, a copy of an unchanged set-up at every read-back, a backup failure that disturbs the
     // read-back, and a backup opened otherwise than as "apri file" opens a file ----
 
-    void beforeAnyReadBackNothingIsMarkedAndTheDeviceValuesAreGreyed()
+    // Before any read-back nothing is marked and the device values are drawn lighter; from the
+    // first, the marks follow every refresh and the count is theirs.
+    void marksFollowEveryRefreshAndTheCountIsTheirs()
     {
         Connected c;
         c.form.show();
@@ -1137,20 +1128,10 @@ private slots:
         c.form.ListInit();
         QCOMPARE(marked(c.form), QList<int>());
         QCOMPARE(control<QLabel>(c.form, "Differenze")->text(), QStringLiteral("nessuna lettura dal TQ310"));
-        // Working value 1, device value 0: the device value is drawn lighter.
         const int working = darkest(list1(c.form), 0, 28), device = darkest(list1(c.form), 0, 34);
         QVERIFY2(working < 100 && device > working + 60, qPrintable(QStringLiteral("%1 %2").arg(working).arg(device)));
         QCOMPARE(list1(c.form)->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [0  ]"));
 
-        QVERIFY(c.readBack("daltq310", deviceRecord(), kDeviceTexts));
-        QVERIFY(darkest(list1(c.form), 0, 34) < 100);
-        QCOMPARE(list1(c.form)->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [1  ]"));
-    }
-
-    void marksFollowEveryRefreshAndTheCountIsTheirs()
-    {
-        Connected c;
-        c.form.show();
         const QString shortText = path("corto.ini");
         QByteArray file = "122013\r\n";
         for (int i = 0; i < tq::kParamCount; ++i)
@@ -1186,6 +1167,8 @@ private slots:
         }
         QCOMPARE(list1(c.form)->item(56)->toolTip(), QStringLiteral("buffer [CARTELLA]  TQ310 [CARTELLA  ]"));
         QCOMPARE(list1(c.form)->item(56)->text(), QStringLiteral("cartella       | CARTELLA"));
+        QCOMPARE(list1(c.form)->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [1  ]"));
+        QVERIFY(darkest(list1(c.form), 0, 34) < 100);
         QVERIFY(capture.messages.empty());
     }
 
@@ -1399,18 +1382,34 @@ private slots:
 
     void theOutputTestOffersTheBoardsOutputsAndSendsTheTickedOnesUntilItCloses()
     {
-        // Four boards or more: the 24 boxes are all usable, each whole inside the window.
+        // Four boards or more: the 24 boxes are all usable, each whole inside the window. "Tutti ON"
+        // and "Tutti OFF" recompute the pattern once, after the last box: a recomputation per box
+        // would show it growing.
         for (const auto [boards, usable] : {std::pair{0, 0}, {1, 8}, {5, 24}}) {
             Connected c;
             tq::Form2& window = openOutputTest(c, std::uint8_t(boards));
+            QStringList seen;
             for (int i = 0; i < 24; ++i) {
                 QCheckBox* box = window.Check1[i];
                 QVERIFY2(box->isVisible() && window.rect().contains(box->geometry()) && box->sizeHint().width() <= box->width()
                              && box->isEnabled() == (i < usable),
                          qPrintable(box->text()));
+                connect(box, &QCheckBox::toggled, this,
+                        [&] { seen << hex(pattern(c.m())) + " mode " + QString::number(int(c.m().Engine.mode())); });
             }
             QCOMPARE(window.Check1[8]->text(), QStringLiteral("Out 9 [Pin 1]"));
             QCOMPARE(window.Command1->isEnabled() && window.Command2->isEnabled(), usable > 0);
+            const std::string all = usable == 8 ? std::string("\xFF\0\0", 3) : "\xFF\xFF\xFF";
+            for (const bool on : {true, false}) {
+                if (usable == 0)
+                    break;
+                const QString during = hex(pattern(c.m())) + " mode " + QString::number(int(tq::ReceiveMode::OutputTest));
+                seen.clear();
+                (on ? window.Command1 : window.Command2)->click();
+                QCOMPARE(seen, QStringList(usable, during));
+                QCOMPARE(hex(pattern(c.m())), hex(on ? all : std::string(3, '\0')));
+                QCOMPARE(c.m().Engine.mode(), tq::ReceiveMode::OutputTest);
+            }
         }
 
         Connected c;
@@ -1434,30 +1433,6 @@ private slots:
         for (QCheckBox* box : window.Check1)
             QVERIFY(!box->isChecked());
         QCOMPARE(pattern(c.m()), std::string("\x81\x01\x80"));
-    }
-
-    // "Tutti ON" and "Tutti OFF" recompute the pattern once, after the last box: a recomputation
-    // per box would show it growing.
-    void tuttiOnAndOffRecomputeThePatternOnce()
-    {
-        for (const int boards : {1, 3}) {
-            for (const bool on : {true, false}) {
-                Connected c;
-                tq::Form2& window = openOutputTest(c, std::uint8_t(boards));
-                if (!on)
-                    window.Command1->click();
-                const QString during = hex(pattern(c.m())) + " mode " + QString::number(int(tq::ReceiveMode::OutputTest));
-                QStringList seen;
-                for (QCheckBox* box : window.Check1)
-                    connect(box, &QCheckBox::toggled, this,
-                            [&] { seen << hex(pattern(c.m())) + " mode " + QString::number(int(c.m().Engine.mode())); });
-                (on ? window.Command1 : window.Command2)->click();
-                QCOMPARE(seen, QStringList(8 * boards, during));
-                const std::string all = boards == 1 ? std::string("\xFF\0\0", 3) : "\xFF\xFF\xFF";
-                QCOMPARE(hex(pattern(c.m())), hex(on ? all : std::string(3, '\0')));
-                QCOMPARE(c.m().Engine.mode(), tq::ReceiveMode::OutputTest);
-            }
-        }
     }
 
     // ---- The terminal Text1 at the main window's own size. The fault it guards: every
