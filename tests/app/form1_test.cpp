@@ -239,17 +239,6 @@ QList<int> marked(const Form1& f)
     return rows;
 }
 
-// Everything a read-back leaves in sight.
-QStringList screen(const Form1& f)
-{
-    QStringList shown{QString::number(control<QAction>(f, "ParUsb")->isEnabled())};
-    for (const char* label : {"Label1", "Label4", "Label5", "Differenze"})
-        shown << control<QLabel>(f, label)->text();
-    for (int row = 0; row < list1(f)->count(); ++row)
-        shown << list1(f)->item(row)->text() + QLatin1Char('|') + list1(f)->item(row)->toolTip();
-    return shown;
-}
-
 // The darkest grey level among the pixels of character `column` of a list row: the first digit
 // of a value field.
 int darkest(QListWidget* list, int row, int column)
@@ -1251,7 +1240,8 @@ private slots:
         const QString unwritable = path("plain/copie");  // not even root makes it
         const QString failed = QStringLiteral("Copia di sicurezza NON salvata in ") + unwritable;
         for (const char* item : {"daltq310", "ChipBuffer"}) {
-            QStringList screens[2], boxes[2];
+            QString screens[2];
+            QStringList boxes[2];
             std::string terminals[2];
             const QString folders[2] = {path("buone-") + QLatin1String(item), unwritable};
             for (int run = 0; run < 2; ++run) {
@@ -1260,7 +1250,7 @@ private slots:
                 tq::ui::MessageCapture capture;
                 QVERIFY(c.readBack(item, deviceRecord(), kDeviceTexts));
                 QCoreApplication::processEvents();  // the box comes after the tick that took the texts
-                screens[run] = screen(c.form);
+                screens[run] = c.inHand();
                 terminals[run] = c.terminal();
                 for (const tq::ui::ShownMessage& m : capture.messages)
                     boxes[run] << m.shown;

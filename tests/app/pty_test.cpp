@@ -119,21 +119,9 @@ QStringList optionsIn(const QString& text, const QString& pattern)
     return names;
 }
 
-// --- The unplug trial: what the user has in hand when the line goes must survive the pull, and
-// the parameter file on disk, as far as a save could change it (the folder's names, the bytes, the
+// --- The unplug trial: what the user has in hand when the line goes (Form1Rig::inHand) must
+// survive the pull, and the parameter file on disk, as far as a save could change it (the folder's names, the bytes, the
 // modification time), must stay untouched.
-QString held(Form1& form)
-{
-    const tq::Module1& m = form.module();
-    QStringList held{QString::fromLatin1(QByteArray::fromStdString(std::string(m.FileParams.begin(), m.FileParams.end())).toHex()),
-                     QString::fromStdString(m.CurrentFileName)};
-    for (const std::string& text : m.FileMenuTexts)
-        held << QString::fromLatin1(text);
-    for (int i = 0; i < control<QListWidget>(form, "List1")->count(); ++i)
-        held << control<QListWidget>(form, "List1")->item(i)->text();
-    return held.join(QLatin1Char('\n'));
-}
-
 QString onDisk(const QString& path)
 {
     const QFileInfo info(path);
@@ -463,7 +451,7 @@ private slots:
 
             control<QTimer>(form, "Timer1")->stop();
             const bool connectedAtThePull = form.isConnected();
-            const QString before = held(form);
+            const QString before = tool.inHand();
             const std::size_t shown = messages.messages.size();
             tool.sim->process().write("drop\n");
             ++unplugs;
@@ -484,8 +472,8 @@ private slots:
                 || control<QAction>(form, "disconnetti")->isEnabled() || control<QPushButton>(form, "Command17")->isEnabled()
                 || control<QLabel>(form, "Label8")->text() != QStringLiteral(" Nessuna connessione "))
                 faults << QStringLiteral("not in the unconnected state");
-            if (held(form) != before)
-                faults << QStringLiteral("working copy, file name or list changed");
+            if (tool.inHand() != before)
+                faults << QStringLiteral("what the user had in hand changed");
             if (onDisk(path) != file)
                 faults << QStringLiteral("the parameter file was touched");
             if (!faults.isEmpty()) {

@@ -4,6 +4,7 @@
 // scripted port, or it lists the pseudo-terminal of a tq310-sim process, which the real serial
 // backend opens (the end-to-end tests, label pty). Once connected Timer1 stands still: the test
 // ticks the engine itself, once the awaited bytes are waiting.
+#include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QTableView>
@@ -101,6 +102,25 @@ struct Form1Rig {
         use(form, item);
         return tickWhen(56, record) && m().Engine.mode() == ReceiveMode::MenuRead && tickWhen(120, texts)
             && m().Engine.mode() == ReceiveMode::Terminal;
+    }
+
+    // What the user has in hand: the working copy, its file's name and texts, whether ParUsb is
+    // usable, the captions, and the list's lines with their tooltips.
+    QString inHand()
+    {
+        const Module1& w = form.module();
+        QStringList shown{QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(w.FileParams.data()),
+                                                         qsizetype(w.FileParams.size())).toHex()),
+                          QString::fromStdString(w.CurrentFileName),
+                          QString::number(control<QAction>(form, "ParUsb")->isEnabled())};
+        for (const std::string& text : w.FileMenuTexts)
+            shown << QString::fromLatin1(text);
+        for (const char* label : {"Label1", "Label4", "Label5", "Differenze"})
+            shown << control<QLabel>(form, label)->text();
+        const QListWidget* list = control<QListWidget>(form, "List1");
+        for (int row = 0; row < list->count(); ++row)
+            shown << list->item(row)->text() + QLatin1Char('|') + list->item(row)->toolTip();
+        return shown.join(QLatin1Char('\n'));
     }
 
     // The rows of "Registro della linea": the direction and the meaning of each frame.
