@@ -1597,14 +1597,10 @@ private slots:
     void theChooserConnectsTheEntryEnterIsPressedOn()
     {
         const struct { const char* keys; QString outcome; } cases[] = {
-            {"Down Down Return", "Com.7, opened 1 time(s)"},
-            {"Return", "Com.5, opened 1 time(s)"},
+            {"Down Down Return", "Com.7, opened 1 time(s)"}, {"Return", "Com.5, opened 1 time(s)"},
             {"End Up Enter", "Com.7, opened 1 time(s)"},
-            {"Down Down", "choosing"},  // the highlight moves, nothing is opened on the way
-            {"Down Space", "choosing"},
-            {"Esc", "choosing"},
-            {"Tab Space", "senza connessione"},
-            {"Tab Return", "senza connessione"},
+            {"Down Down", "choosing"}, {"Down Space", "choosing"}, {"Esc", "choosing"},  // nothing opened on the way
+            {"Tab Space", "senza connessione"}, {"Tab Return", "senza connessione"},
         };
         for (const auto& c : cases) {
             Form1Rig rig({{"Porta seriale (COM5)"}, {"Porta seriale (COM6)"}, {"Porta seriale (COM7)"}, {"Porta seriale (COM8)"}});
