@@ -899,56 +899,43 @@ private slots:
 
     // ---- Files (Form1_files.cpp): "File" and "Parametri da chiave usb", over real files ----
 
-    void openShowsTheFileOrReportsWithoutRefreshingAndSaveWritesItBack()
+    // "apri file" shows the file or reports without refreshing, and "salva" writes it back;
+    // "salva con nome" writes the file, showing its bare path, or is silent.
+    void openShowsTheFileOrReportsAndSaveAsShowsTheBarePath()
     {
         const QString good = path("good.ini"), tooBig = path("toobig.ini");
         // Fourteen texts: a save writes back the first twelve, bytes as held.
         const QByteArray saved = "122013\r\n1\r\n" + QByteArray("0\r\n").repeated(53) + "\r\n\xE8 BETA  \r\n" +
                                  QByteArray("T\r\n").repeated(10);
         QVERIFY(writeFile(good, saved + "T12\r\nT13\r\n") && writeFile(tooBig, "122013\r\n1\r\n256\r\n"));
-        const QString failure = QString::fromLatin1(kOpenFailure);
-        const struct { QString answer; QStringList messages; QString label1, label5, line56; std::string fileName; } cases[] = {
-            {good, {}, " File = " + QDir::toNativeSeparators(good), "250-32 File", QString::fromUtf8("cartella       | è BETA  "), good.toStdString()},
-            {tooBig, error(failure + "256", MessageIcon::Warning), kDefaultCaption, "102-71 File", "cartella       | ",
-             tooBig.toStdString()},
-            {QString(), error(failure, MessageIcon::Warning), kDefaultCaption, "102-71 File", "cartella       | ",
-             "Dati di default"},  // the dialog cancelled
+        const QString startUp = path("startup");  // typed without ".ini": used as typed
+        QVERIFY(writeFile(path("plain"), "x"));
+        const QString unreachable = path("plain/sub.ini"), greek = path("Ρυθμίσεις.ini");
+        const QString failure = QString::fromLatin1(kOpenFailure), zero = QStringLiteral("102-71 File"), blank = "cartella       | ";
+        const struct { const char* item; QString answer; QStringList messages; QString label1, label5, line56; std::string fileName; } cases[] = {
+            {"aprif", good, {}, " File = " + QDir::toNativeSeparators(good), "250-32 File", QString::fromUtf8("cartella       | è BETA  "),
+             good.toStdString()},
+            {"aprif", tooBig, error(failure + "256", MessageIcon::Warning), kDefaultCaption, zero, blank, tooBig.toStdString()},
+            {"aprif", {}, error(failure, MessageIcon::Warning), kDefaultCaption, zero, blank, "Dati di default"},  // cancelled
+            {"salvaas", startUp, {}, QDir::toNativeSeparators(startUp), zero, blank, startUp.toStdString()},
+            {"salvaas", greek, {}, QDir::toNativeSeparators(greek), zero, blank, tq::systemName(greek).toStdString()},
+            {"salvaas", {}, {}, kDefaultCaption, zero, blank, "Dati di default"},
+            {"salvaas", unreachable, {}, kDefaultCaption, zero, blank, unreachable.toStdString()},
         };
         for (const auto& c : cases) {
             auto form = formAnswering(c.answer);
             tq::ui::MessageCapture capture;
-            use(*form, "aprif");
+            use(*form, c.item);
             QCOMPARE(control<QLabel>(*form, "Label1")->text(), c.label1);
             QCOMPARE(control<QLabel>(*form, "Label5")->text(), c.label5);
             QCOMPARE(list1(*form)->item(56)->text(), c.line56);
             QCOMPARE(form->module().CurrentFileName, c.fileName);
-            QCOMPARE(control<QAction>(*form, "ParUsb")->isEnabled(), c.messages.isEmpty());
+            QCOMPARE(control<QAction>(*form, "ParUsb")->isEnabled(), c.answer == good);
             if (c.answer == good) {
                 use(*form, "salvafile");
                 QCOMPARE(fileBytes(good), saved);
             }
             QCOMPARE(shown(capture), c.messages);
-        }
-    }
-
-    void saveAsWritesTheFileShowingTheBarePathOrIsSilent()
-    {
-        const QString startUp = path("startup");  // typed without ".ini": used as typed
-        QVERIFY(writeFile(path("plain"), "x"));
-        const QString unreachable = path("plain/sub.ini"), greek = path("Ρυθμίσεις.ini");
-        const struct { QString answer; QString label1; std::string fileName; } cases[] = {
-            {startUp, QDir::toNativeSeparators(startUp), startUp.toStdString()},
-            {greek, QDir::toNativeSeparators(greek), tq::systemName(greek).toStdString()},
-            {QString(), kDefaultCaption, "Dati di default"},  // the dialog cancelled
-            {unreachable, kDefaultCaption, unreachable.toStdString()},
-        };
-        for (const auto& c : cases) {
-            auto form = formAnswering(c.answer);
-            tq::ui::MessageCapture capture;
-            use(*form, "salvaas");
-            QCOMPARE(shown(capture), QStringList());
-            QCOMPARE(control<QLabel>(*form, "Label1")->text(), c.label1);
-            QCOMPARE(form->module().CurrentFileName, c.fileName);
         }
         QCOMPARE(fileBytes(startUp), "122013\r\n" + QByteArray("0\r\n").repeated(54) + QByteArray("\r\n").repeated(12));
         QCOMPARE(fileBytes(greek), fileBytes(startUp));
