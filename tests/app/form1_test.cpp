@@ -638,6 +638,12 @@ private slots:
         };
         for (const auto& t : texts)
             QCOMPARE(t.shown, t.quoted);
+        use(form, "informazioni");  // the version and the licences
+        QWidget* about = shownWindow("AboutBox");
+        QVERIFY(about && about->findChild<QLabel*>("Version")->text().contains(QCoreApplication::applicationVersion()));
+        const QString notices = about->findChild<QTextBrowser*>("Notices")->toPlainText();
+        for (const char* part : {"Qt", "mingw-w64", "zlib", "libpng", "libjpeg-turbo", "FreeType", "HarfBuzz", "PCRE2"})
+            QVERIFY2(notices.contains(QLatin1String(part)), part);
     }
 
     // F1 in each window opens the manual at the section about it, every picture of the page
@@ -661,18 +667,6 @@ private slots:
             use(rig.form, "manuale");
             QVERIFY2(help->isVisible() && page->source().fileName() == QLatin1String("indice.md"), window.name);
         }
-    }
-
-    void aboutBoxShowsTheVersionAndTheLicences()
-    {
-        Form1 form;
-        use(form, "informazioni");
-        QWidget* about = shownWindow("AboutBox");
-        QVERIFY(about);
-        QVERIFY(about->findChild<QLabel*>("Version")->text().contains(QCoreApplication::applicationVersion()));
-        const QString notices = about->findChild<QTextBrowser*>("Notices")->toPlainText();
-        for (const char* part : {"Qt", "mingw-w64", "zlib", "libpng", "libjpeg-turbo", "FreeType", "HarfBuzz", "PCRE2"})
-            QVERIFY2(notices.contains(QLatin1String(part)), part);
     }
 
     // ---- The link (Form1_link.cpp): start-up, the states, the chooser, the programmer window ----
@@ -972,7 +966,7 @@ private slots:
     }
 #endif
 
-    void fileDialogHasOneFilterConfirmsReplacingAndRemembersThePath()
+    void theFileDialogsFiltersFoldersAndReplacing()
     {
         Form1 form;
         // Not built before it is needed: a file dialog lists and watches the working folder.
@@ -982,18 +976,43 @@ private slots:
         QVERIFY(Dialog1->defaultSuffix().isEmpty());
         QTemporaryDir sub;
         const QString chosen = sub.filePath(QStringLiteral("chosen.ini"));
-        QString shown;  // the folder shown at the last opening, and whether replacing a file asks first
+        QString seen;  // the folder shown at the last opening, and whether replacing a file asks first
         for (bool save : {false, true}) {
             QTimer::singleShot(0, Dialog1, [&] {
-                shown = Dialog1->directory().absolutePath() +
+                seen = Dialog1->directory().absolutePath() +
                         (Dialog1->testOption(QFileDialog::DontConfirmOverwrite) ? "" : " asks");
                 Dialog1->selectFile(chosen);
                 static_cast<QDialog*>(Dialog1)->accept();  // as the dialog's own button does
             });
             QCOMPARE(form.askPath(save), chosen);
         }
-        QCOMPARE(shown, sub.path() + QStringLiteral(" asks"));
+        QCOMPARE(seen, sub.path() + QStringLiteral(" asks"));
         QCOMPARE(form.findChildren<QFileDialog*>().size(), 1);
+
+        // "apri copia di sicurezza" opens a dialog of its own in the backups' folder once there is
+        // a backup; before, an empty dialog would only puzzle.
+        const QString folder = tq::backupFolder();
+        const struct { bool backup; QString shown; QStringList boxes; } cases[] = {
+            {false, QString(), error("Nessuna copia di sicurezza in " + QDir::toNativeSeparators(folder), MessageIcon::None)},
+            {true, folder + QStringLiteral("|File di inizializzazione(*.ini)"), {}},
+        };
+        for (const auto& c : cases) {
+            if (c.backup)
+                QVERIFY(QDir().mkpath(folder) && writeFile(folder + QStringLiteral("/20261206-153012-251-88.ini"), "122013\r\n"));
+            QString shownDialog;
+            QTimer::singleShot(0, &form, [&] {
+                if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    shownDialog = dialog->directory().absolutePath() + QLatin1Char('|') + dialog->nameFilters().join(QLatin1Char(';'));
+                    dialog->reject();
+                }
+            });
+            tq::ui::MessageCapture capture;
+            use(form, "apricopia");
+            QCoreApplication::processEvents();  // the look for a dialog, also when none came
+            QCOMPARE(shownDialog, c.shown);
+            QCOMPARE(shown(capture), c.boxes);
+        }
+        QVERIFY(form.fileDialog()->directory().absolutePath() != folder);  // "apri file" keeps its own folder
     }
 
     // Roots compared root by root; Windows compares drive letters (usbKeyArrivesAsANewDriveLetter).
@@ -1250,34 +1269,6 @@ private slots:
         }
     }
 #endif
-
-    void theBackupDialogOpensInTheBackupsFolderOnceThereIsABackup()
-    {
-        Form1 form;
-        const QString folder = tq::backupFolder();
-        const struct { bool backup; QString shown; QStringList boxes; } cases[] = {
-            // No folder yet: an empty dialog would only puzzle.
-            {false, QString(), error("Nessuna copia di sicurezza in " + QDir::toNativeSeparators(folder), MessageIcon::None)},
-            {true, folder + QStringLiteral("|File di inizializzazione(*.ini)"), {}},
-        };
-        for (const auto& c : cases) {
-            if (c.backup)
-                QVERIFY(QDir().mkpath(folder) && writeFile(folder + QStringLiteral("/20261206-153012-251-88.ini"), "122013\r\n"));
-            QString shownDialog;
-            QTimer::singleShot(0, &form, [&] {
-                if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                    shownDialog = dialog->directory().absolutePath() + QLatin1Char('|') + dialog->nameFilters().join(QLatin1Char(';'));
-                    dialog->reject();
-                }
-            });
-            tq::ui::MessageCapture capture;
-            use(form, "apricopia");
-            QCoreApplication::processEvents();  // the look for a dialog, also when none came
-            QCOMPARE(shownDialog, c.shown);
-            QCOMPARE(shown(capture), c.boxes);
-        }
-        QVERIFY(form.fileDialog()->directory().absolutePath() != folder);  // "apri file" keeps its own folder
-    }
 
     // ---- Transfers and diagnostics (Form1_transfers.cpp, Form1_diagnostics.cpp): each item and
     // button reaches its own sender (whose steps are the link tests' business), and nothing
