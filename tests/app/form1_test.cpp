@@ -1140,9 +1140,22 @@ private slots:
             c.form.editDialog()->Combo1->setCurrentIndex(choice);
             c.form.editDialog()->OKButton->click();
         };
+        // The texts come a tick after the record: the record rebuilds the list marked by the texts
+        // read before, and the texts mark it without rebuilding it.
+        const auto textsAfterRecord = [&c](const std::string& texts, const QList<int>& before) {
+            use(c.form, "daltq310");
+            c.tickWhen(56, deviceRecord());
+            QCOMPARE(marked(c.form), before);
+            list1(c.form)->item(54)->setText(QStringLiteral("kept"));  // a rebuild would restore the header
+            c.tickWhen(120, texts);
+            QCOMPARE(list1(c.form)->item(54)->text(), QStringLiteral("kept"));
+        };
 
         const struct { const char* step; std::function<void()> act; QList<int> rows; const char* count; } steps[] = {
             {"copied from the controller", [&] { readBack("ChipBuffer"); }, {}, "nessuna riga diversa dal TQ310"},
+            {"the first text changed at the controller", [&] { textsAfterRecord("ALTRO     " + kDeviceTexts.substr(10), {}); },
+             {55}, "1 riga diversa dal TQ310"},
+            {"and taken back", [&] { textsAfterRecord(kDeviceTexts, {55}); }, {}, "nessuna riga diversa dal TQ310"},
             {"one parameter edited", [&] { edit(30, 5); }, {30}, "1 riga diversa dal TQ310"},
             {"read back without copying", [&] { readBack("daltq310"); }, {30}, "1 riga diversa dal TQ310"},
             {"copied again", [&] { readBack("ChipBuffer"); }, {}, "nessuna riga diversa dal TQ310"},
@@ -1163,28 +1176,6 @@ private slots:
         QCOMPARE(list1(c.form)->item(0)->text(), QStringLiteral("Lato di inizio conteggio  1[1  ] [1  ]"));
         QVERIFY(darkest(list1(c.form), 0, 34) < 100);
         QVERIFY(capture.messages.empty());
-    }
-
-    // The texts come a tick after the record: their marks appear without rebuilding the list.
-    void theTextsMarkTheListWithoutRebuildingIt()
-    {
-        Connected c;
-        QVERIFY(c.readBack("ChipBuffer", deviceRecord(), kDeviceTexts));
-        // A first text the controller changed, then took back: marked, then unmarked. The record
-        // rebuilds the list marked by the texts read before.
-        const struct { std::string texts; QList<int> before, after; } reads[] = {
-            {"ALTRO     " + kDeviceTexts.substr(10), {}, {55}},
-            {kDeviceTexts, {55}, {}},
-        };
-        for (const auto& r : reads) {
-            use(c.form, "daltq310");
-            c.tickWhen(56, deviceRecord());
-            QCOMPARE(marked(c.form), r.before);
-            list1(c.form)->item(54)->setText(QStringLiteral("kept"));  // a rebuild would restore the header
-            c.tickWhen(120, r.texts);
-            QCOMPARE(marked(c.form), r.after);
-            QCOMPARE(list1(c.form)->item(54)->text(), QStringLiteral("kept"));
-        }
     }
 
     void aReadBackKeepsOneBackupPerSetUpWhichOpensAsApriFileOpensAFile()
