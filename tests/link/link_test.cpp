@@ -145,15 +145,22 @@ std::string menuList(const std::string& s)
 }
 
 // The engine on a scripted port and a recording main window, both logging into one list.
-class EngineTest : public ::testing::Test {
-protected:
-    EngineTest() : engine(m, host)
+struct EngineRig {
+    EngineRig()
     {
         m.NoAnswerText = BuildNoAnswerText();
         host.module = &m;
         host.log = &port.events;
         engine.setPort(&port);
     }
+    Module1 m;
+    test::FakeHost host;
+    test::ScriptedPort port;
+    ReceiveEngine engine{m, host};
+};
+
+class EngineTest : public ::testing::Test, protected EngineRig {
+protected:
     // The engine put in a mode as a window puts it, by a sender, whose own steps are not logged.
     void enter(const Sender& sender)
     {
@@ -168,10 +175,6 @@ protected:
         engine.tick();
         return port.events;
     }
-    Module1 m;
-    test::FakeHost host;
-    test::ScriptedPort port;
-    ReceiveEngine engine;
 };
 
 const auto readBack = [](const LinkContext& c) { sendReadBack(c, false); };
@@ -413,15 +416,12 @@ struct ClockRun {
 
 constexpr std::int64_t kEnd = 3000;
 
-// The engine, its port and its window, and the script's steps not yet run.
-struct ClockRig {
+// The engine, its port and its window on an open line, and the script's steps not yet run.
+struct ClockRig : EngineRig {
     ClockRig(const std::vector<Step>& script, bool announces) : steps(script)
     {
-        m.NoAnswerText = BuildNoAnswerText();
-        host.log = &port.events;
         port.opened = true;
         port.announces = announces;
-        engine.setPort(&port);
     }
     std::optional<std::int64_t> nextStep() const
     {
@@ -451,10 +451,6 @@ struct ClockRig {
                " | mode " + std::to_string(int(m.Engine.mode()));
     }
 
-    Module1 m;
-    test::FakeHost host;
-    test::ScriptedPort port;
-    ReceiveEngine engine{m, host};
     std::vector<Step> steps;
     std::size_t next = 0;
     std::int64_t now = 0;
