@@ -311,6 +311,10 @@ TEST(TraceDecoder, NamesEveryCommandSentWithItsData)
         EXPECT_EQ(describeSent(c.sent), c.text) << c.sent;
         EXPECT_EQ(lastCommand(c.sent), c.last) << c.sent;
     }
+    // The filter offers each of the controller's 21 commands once.
+    std::string codes(commandCodes());
+    std::sort(codes.begin(), codes.end());
+    EXPECT_EQ(codes, "!$&/12@CEHJKLMNRSWYyz");
 }
 
 TEST(TraceDecoder, ReadsAnAnswerAgainstItsRequest)
@@ -352,6 +356,8 @@ TEST(TraceDecoder, ReadsAnAnswerAgainstItsRequest)
     };
     for (const auto& c : cases)
         EXPECT_EQ(describeAnswer(c.request, 0, {}, c.answer), c.text) << c.request << " " << c.answer;
+    // Latin-1 as shown: accents kept, control bytes as dots.
+    EXPECT_EQ(printableLatin1(std::string("a\x00\x1F\x7F\x80\x9F\xA0\xE8\xFF", 9)), "a\xB7\xB7\xB7\xB7\xB7\xA0\xE8\xFF");
 }
 
 // An answer that comes in several frames is decoded where it is complete; what comes after it
@@ -371,19 +377,6 @@ TEST(TraceDecoder, ReadsAnAnswerInPiecesWhereItIsCompleteAndNamesTheRest)
     };
     for (const auto& c : cases)
         EXPECT_EQ(describeAnswer(c.request, c.offset, c.earlier, c.frame), c.text) << c.request << c.offset;
-}
-
-// The filter offers each of the controller's 21 commands once (their captions are above).
-TEST(TraceDecoder, TheFilterListsEveryCommandOnce)
-{
-    std::string codes(commandCodes());
-    std::sort(codes.begin(), codes.end());
-    EXPECT_EQ(codes, "!$&/12@CEHJKLMNRSWYyz");
-}
-
-TEST(TraceDecoder, PrintableLatin1KeepsAccentsAndHidesControlBytes)
-{
-    EXPECT_EQ(printableLatin1(std::string("a\x00\x1F\x7F\x80\x9F\xA0\xE8\xFF", 9)), "a\xB7\xB7\xB7\xB7\xB7\xA0\xE8\xFF");
 }
 
 TEST(TraceFrames, DirectionChangesAndPausesLongerThanFortyMillisecondsEndAFrame)

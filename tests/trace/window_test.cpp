@@ -144,8 +144,6 @@ private slots:
         QCOMPARE(narrow.table().frames().frame(0).us, 122'000);
     }
 
-    // A disk that fills up is a POSIX process's file-size limit (support/disk_full.h).
-#ifdef Q_OS_UNIX
     // FIFOs are POSIX's, and a disk that fills up is a POSIX process's file-size limit
     // (support/disk_full.h).
 #ifdef Q_OS_UNIX
@@ -187,7 +185,6 @@ private slots:
         QCOMPARE(tq::test::fileBytes(broken), content);  // left as it was, and no temporary file beside it
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("rotto.txt")});
     }
-#endif
 #endif
 };
 
