@@ -1,7 +1,7 @@
 // tq310-sim on a real pseudo-terminal, and on the network, driven by the tool's own line backends,
-// senders and receive engine: what it holds, its silent fault, a dropped line plugged in again,
-// and several controllers each with its own EEPROM. The engine is ticked by hand once the
-// awaited bytes are waiting.
+// senders and receive engine: what it holds, a dropped line plugged in again, and several
+// controllers each with its own EEPROM. The engine is ticked by hand once the awaited bytes are
+// waiting. (Its silent fault on a line: the command-line program's test, tests/cli.)
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
@@ -35,23 +35,6 @@ sim::ParamImage saveSetup(const QString& path, std::uint8_t first, const std::st
     QString error;
     EXPECT_TRUE(sim::saveEepromFile(path, image, &error)) << error.toStdString();
     return image;
-}
-
-TEST(SimulatorOnALine, ASilentSimulatorLeavesTheNoAnswerTextAndBothCopies)
-{
-    SimulatorProcess sim(kSim, {QStringLiteral("--fault"), QStringLiteral("silent")});
-    Tool tool(sim.slave());
-    ASSERT_TRUE(tool.port->open(nullptr));
-    tool.m.ChipParams.fill(3);
-    tool.m.ChipMenuTexts.fill("PRIMA     ");
-    const Module1 before = tool.m;
-    for (const bool toBuffer : {false, true}) {  // "Carica parametri", then into the buffer
-        sendReadBack(tool.ctx(), toBuffer);
-        EXPECT_FALSE(tool.tickWhen(1, 400));  // a controller answers the record within 60 ms
-        EXPECT_EQ(tool.host.text.text(), tool.m.NoAnswerText);
-        EXPECT_TRUE(tool.m.ChipParams == before.ChipParams && tool.m.ChipMenuTexts == before.ChipMenuTexts);
-        EXPECT_TRUE(tool.m.FileParams == before.FileParams && tool.m.FileMenuTexts == before.FileMenuTexts);
-    }
 }
 
 TEST(SimulatorOnALine, ADroppedLineGoesAwayAndComesBackBehindTheSameAlias)
