@@ -319,10 +319,8 @@ TEST(TraceDecoder, NamesEveryCommandSentWithItsData)
 
 TEST(TraceDecoder, ReadsAnAnswerAgainstItsRequest)
 {
-    std::string texts;
-    for (const char* t : {"SELEZIONA ", "CARTELLA  ", "PARTE     ", "NUOVA LETT", "DISCO     ", "TIPO----- ",
-                          "TAGLIA--  ", "PARTE 2   ", "CARRO     ", "SCOLLO    ", "RANGHI    ", "CONTAPEZZI"})
-        texts += t;
+    const std::string texts = "SELEZIONA CARTELLA  PARTE     NUOVA LETTDISCO     TIPO----- TAGLIA--  PARTE 2   "
+                              "CARRO     SCOLLO    RANGHI    CONTAPEZZI";
     std::string phases(32, '\0');
     phases[0] = 1;
     phases[31] = 2;
@@ -331,9 +329,7 @@ TEST(TraceDecoder, ReadsAnAnswerAgainstItsRequest)
         {'H', record('\x41', '\x50'), "record di 56 byte, CRC 65-80 errato (calcolato 65-79)"},
         {'H', record() + "xyz", "record di 56 byte, CRC 65-79 corretto, e 3 byte in pi\xF9"},
         {'H', record().substr(0, 55), "risposta a H: 55 di 56 byte"},
-        {'J', texts, "12 voci del menu: \"SELEZIONA \" \"CARTELLA  \" \"PARTE     \" \"NUOVA LETT\" \"DISCO     \" "
-                     "\"TIPO----- \" \"TAGLIA--  \" \"PARTE 2   \" \"CARRO     \" \"SCOLLO    \" \"RANGHI    \" "
-                     "\"CONTAPEZZI\""},
+        {'J', texts, listed(texts)},
         {'J', texts.substr(0, 88), "risposta a J: 88 di 120 byte"},
         {'J', "\x01\n" + texts.substr(2), listed("\xB7\xB7" + texts.substr(2))},  // control bytes shown as dots
         {'Y', phases, "fasi uscite: 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 2"},
