@@ -21,14 +21,12 @@
 // bytes one at a time.
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <string>
 
-#include "byte_program.h"
-#include "check.h"
 #include "sim/controller_model.h"
 #include "sim/memory_image.h"
+#include "target.h"
 
 namespace {
 

@@ -16,12 +16,11 @@
 #include <optional>
 #include <string>
 
-#include "byte_program.h"
-#include "check.h"
 #include "editor/confirmation.h"
 #include "editor/selection.h"
 #include "params/list_view.h"
 #include "params/param_record.h"
+#include "target.h"
 
 namespace {
 

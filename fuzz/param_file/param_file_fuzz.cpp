@@ -19,9 +19,9 @@
 #include <string_view>
 #include <vector>
 
-#include "check.h"
 #include "files/line_reader.h"
 #include "files/param_file.h"
+#include "target.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "check.h"
 #include "link/port_discovery.h"
+#include "target.h"
 
 namespace {
 

@@ -21,13 +21,12 @@
 #include <string>
 #include <utility>
 
-#include "byte_program.h"
-#include "check.h"
 #include "link/commands.h"
 #include "link/receive_engine.h"
 #include "operations/simulation_rows.h"
 #include "operations/transfers.h"
 #include "params/list_view.h"
+#include "target.h"
 
 namespace {
 

@@ -19,11 +19,10 @@
 #include <utility>
 #include <vector>
 
-#include "byte_program.h"
-#include "check.h"
 #include "link/com_port_client.h"
 #include "link/telnet.h"
 #include "sim/com_port_server.h"
+#include "target.h"
 
 namespace {
 

@@ -1,15 +1,27 @@
 #pragma once
-// A fuzz input read as a program: small numbers and byte strings taken from the front, in the
-// order the target asks for them. An exhausted input reads as zeros and empty strings, so every
-// input is a valid program and a mutation anywhere changes only what follows it.
+// What every fuzz target shares: FUZZ_CHECK, a property that must hold, and the byte program that
+// most of them read their input as.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace tq::fuzz {
 
+// A property that does not hold: say which, and stop, so that libFuzzer keeps the input as a
+// finding and the replay of a saved finding fails.
+[[noreturn]] inline void fail(const char* what, const char* file, int line)
+{
+    std::fprintf(stderr, "%s:%d: property does not hold: %s\n", file, line, what);
+    std::abort();
+}
+
+// A fuzz input read as a program: small numbers and byte strings taken from the front, in the
+// order the target asks for them. An exhausted input reads as zeros and empty strings, so every
+// input is a valid program and a mutation anywhere changes only what follows it.
 class ByteProgram {
 public:
     ByteProgram(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
@@ -43,3 +55,5 @@ private:
 };
 
 }  // namespace tq::fuzz
+
+#define FUZZ_CHECK(condition) ((condition) ? void() : ::tq::fuzz::fail(#condition, __FILE__, __LINE__))
