@@ -600,49 +600,39 @@ TEST(Discovery, ListsDevicesAliasesAndTheSimulatorUnderNumbersThatMapBack)
 // A tty class folder laid out as the kernel lays out /sys: every terminal a link into the device
 // tree, virtual terminals under devices/virtual, UART slots under the 8250 driver's platform
 // device, USB adapters below their USB device with its product and maker.
-class TtyClass {
-public:
-    // A terminal at devices/<devicePath>/tty/<name>, with the attribute files given (path below
-    // devices/, contents).
-    void add(const QString& name, const QString& devicePath, std::vector<std::pair<QString, QByteArray>> files = {})
-    {
-        const QString folder = QStringLiteral("devices/") + devicePath + QStringLiteral("/tty/") + name;
-        ASSERT_TRUE(QDir(root.path()).mkpath(folder));
-        ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("class/tty")));
-        ASSERT_TRUE(QFile::link(QStringLiteral("../../") + folder, root.filePath(QStringLiteral("class/tty/") + name)));
-        for (const auto& [path, contents] : files) {
-            QFile f(root.filePath(QStringLiteral("devices/") + path));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(contents);
-        }
-    }
-    QString classFolder() const { return root.filePath(QStringLiteral("class/tty")); }
-
-private:
-    QTemporaryDir root;
-};
-
 TEST(SystemPorts, TheTtyClassGivesTheDevicesInOrderWithWhatTheirAdaptersSay)
 {
-    TtyClass sys;
+    QTemporaryDir root;
+    const QDir sys(root.path());
+    // A terminal at devices/<devicePath>/tty/<name>, with the attribute files given (path below
+    // devices/, contents).
+    const auto add = [&](const QString& name, const QString& devicePath, std::vector<std::pair<QString, QByteArray>> files = {}) {
+        const QString folder = QStringLiteral("devices/") + devicePath + QStringLiteral("/tty/") + name;
+        ASSERT_TRUE(sys.mkpath(folder) && sys.mkpath(QStringLiteral("class/tty")));
+        ASSERT_TRUE(QFile::link(QStringLiteral("../../") + folder, sys.filePath(QStringLiteral("class/tty/") + name)));
+        for (const auto& [path, contents] : files) {
+            QFile f(sys.filePath(QStringLiteral("devices/") + path));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(contents) == contents.size());
+        }
+    };
     const QString hub = QStringLiteral("pci0000:00/0000:00:14.0/usb1/1-3");
-    sys.add(QStringLiteral("tty0"), QStringLiteral("virtual"));
-    sys.add(QStringLiteral("ptmx"), QStringLiteral("virtual"));
-    sys.add(QStringLiteral("console"), QStringLiteral("virtual"));
-    sys.add(QStringLiteral("rfcomm0"), QStringLiteral("virtual"));  // a Bluetooth serial link is a line
-    sys.add(QStringLiteral("ttyS0"), QStringLiteral("pnp0/00:01"));
-    sys.add(QStringLiteral("ttyS1"), QStringLiteral("platform/serial8250"), {{"platform/serial8250/tty/ttyS1/type", "0\n"}});
-    sys.add(QStringLiteral("ttyS2"), QStringLiteral("platform/serial8250"), {{"platform/serial8250/tty/ttyS2/type", "4\n"}});
-    sys.add(QStringLiteral("ttyUSB0"), QStringLiteral("pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttyUSB0"),
-            {{"pci0000:00/0000:00:14.0/usb1/1-2/product", "USB-Serial Controller\n"},
-             {"pci0000:00/0000:00:14.0/usb1/1-2/manufacturer", "Prolific Technology Inc. \n"}});
+    add(QStringLiteral("tty0"), QStringLiteral("virtual"));
+    add(QStringLiteral("ptmx"), QStringLiteral("virtual"));
+    add(QStringLiteral("console"), QStringLiteral("virtual"));
+    add(QStringLiteral("rfcomm0"), QStringLiteral("virtual"));  // a Bluetooth serial link is a line
+    add(QStringLiteral("ttyS0"), QStringLiteral("pnp0/00:01"));
+    add(QStringLiteral("ttyS1"), QStringLiteral("platform/serial8250"), {{"platform/serial8250/tty/ttyS1/type", "0\n"}});
+    add(QStringLiteral("ttyS2"), QStringLiteral("platform/serial8250"), {{"platform/serial8250/tty/ttyS2/type", "4\n"}});
+    add(QStringLiteral("ttyUSB0"), QStringLiteral("pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttyUSB0"),
+        {{"pci0000:00/0000:00:14.0/usb1/1-2/product", "USB-Serial Controller\n"},
+         {"pci0000:00/0000:00:14.0/usb1/1-2/manufacturer", "Prolific Technology Inc. \n"}});
     // Behind a hub: the adapter's own product, not the hub's.
-    sys.add(QStringLiteral("ttyACM0"), hub + QStringLiteral("/1-3.4/1-3.4:1.0"),
-            {{hub + QStringLiteral("/product"), "USB2.0 Hub\n"}, {hub + QStringLiteral("/1-3.4/product"), "Uno R3\n"}});
-    sys.add(QStringLiteral("ttyUSB10"), QStringLiteral("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/ttyUSB10"));
-    sys.add(QStringLiteral("ttyUSB2"), QStringLiteral("pci0000:00/0000:00:14.0/usb2/2-2/2-2:1.0/ttyUSB2"));
+    add(QStringLiteral("ttyACM0"), hub + QStringLiteral("/1-3.4/1-3.4:1.0"),
+        {{hub + QStringLiteral("/product"), "USB2.0 Hub\n"}, {hub + QStringLiteral("/1-3.4/product"), "Uno R3\n"}});
+    add(QStringLiteral("ttyUSB10"), QStringLiteral("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/ttyUSB10"));
+    add(QStringLiteral("ttyUSB2"), QStringLiteral("pci0000:00/0000:00:14.0/usb2/2-2/2-2:1.0/ttyUSB2"));
 
-    const std::vector<SystemPort> ports = ttyClassSerialPorts(sys.classFolder(), QStringLiteral("/dev"));
+    const std::vector<SystemPort> ports = ttyClassSerialPorts(sys.filePath(QStringLiteral("class/tty")), QStringLiteral("/dev"));
     QStringList seen;
     for (const SystemPort& p : ports)
         seen << p.name + QLatin1Char('|') + p.location + QLatin1Char('|') + p.description + QLatin1Char('|') + p.manufacturer;
@@ -654,7 +644,7 @@ TEST(SystemPorts, TheTtyClassGivesTheDevicesInOrderWithWhatTheirAdaptersSay)
               "ttyUSB0|/dev/ttyUSB0|USB-Serial Controller|Prolific Technology Inc.\n"
               "ttyUSB2|/dev/ttyUSB2||\n"
               "ttyUSB10|/dev/ttyUSB10||");
-    EXPECT_TRUE(ttyClassSerialPorts(sys.classFolder() + QStringLiteral("-missing"), QStringLiteral("/dev")).empty());
+    EXPECT_TRUE(ttyClassSerialPorts(sys.filePath(QStringLiteral("class/tty-missing")), QStringLiteral("/dev")).empty());
 }
 
 
