@@ -1,7 +1,7 @@
 // The parameter record and the main list built from it. The faults they guard against: a CRC
-// that is not the controller's (CCITT, x16 + x12 + x5 + 1) or counts its own bytes, an output byte
-// read with the wrong number or timing, a list line out of its columns, and difference marks
-// before the controller sent anything, or a status line that calls none where the commit refuses.
+// that is not the controller's (CCITT, x16 + x12 + x5 + 1) or counts its own bytes, a list line
+// out of its columns, and difference marks before the controller sent anything, or a status line
+// that calls none where the commit refuses.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -44,40 +44,19 @@ TEST(ParamRecord, ChannelCountFollowsBoardsLessProtection)
         EXPECT_EQ(channelCountFor(c.boards), c.channels) << "boards byte " << int(c.boards);
 }
 
-TEST(ParamRecord, AnOutputByteDecodesToNumberAndTimingWithBit7Winning)
-{
-    const struct { std::uint8_t value; int output; OutputTiming timing; } cases[] = {
-        {0, 0, OutputTiming::Count}, {7, 7, OutputTiming::Count}, {71, 7, OutputTiming::PhaseZero},
-        {135, 7, OutputTiming::Pulse}, {200, 8, OutputTiming::Pulse},  // 128 + 64 + 8
-        {0xC5, 5, OutputTiming::Pulse}, {0x3F, 31, OutputTiming::Count},  // bit 5 carries no meaning of its own
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(std::pair(decodeOutput(c.value).output, decodeOutput(c.value).timing), std::pair(c.output, c.timing))
-            << int(c.value);
-}
-
-TEST(ListInit, EveryParameterLineIsItsNumberedLabelAndBothValuesLeftJustified)
-{
-    for (int i = 0; i < kParamCount; ++i) {
-        const std::string line = parameterLine(i, 0, 0);
-        ASSERT_EQ(line.size(), 38u) << line;
-        EXPECT_EQ(std::stoi(line.substr(25, 2)), i + 1) << line;
-        EXPECT_EQ(line.compare(0, ParamNames[i].size(), ParamNames[i]), 0) << line;
-        EXPECT_EQ(line.substr(27), "[0  ] [0  ]") << line;
-    }
-    const struct { std::uint8_t file, chip; const char* tail; } cases[] = {
-        {5, 12, "5  ] [12 ]"}, {255, 255, "255] [255]"}, {10, 0, "10 ] [0  ]"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(parameterLine(0, c.file, c.chip), std::string("Lato di inizio conteggio  1[") + c.tail);
-}
-
-TEST(ListInit, StartUpStateShowsZerosHeaderAndEmptyTexts)
+TEST(ListInit, StartUpStateShowsEachLabelNumberedWithZerosTheHeaderAndEmptyTexts)
 {
     Module1 m;
     m.CurrentFileName = "Dati di default";
     const ListContent c = ListInit(m);
     ASSERT_EQ(c.lines.size(), 66u);
+    for (int i = 0; i < kParamCount; ++i) {
+        const std::string& line = c.lines[i];
+        ASSERT_EQ(line.size(), 38u) << line;
+        EXPECT_EQ(std::stoi(line.substr(25, 2)), i + 1) << line;
+        EXPECT_EQ(line.compare(0, ParamNames[i].size(), ParamNames[i]), 0) << line;
+        EXPECT_EQ(line.substr(27), "[0  ] [0  ]") << line;
+    }
     EXPECT_EQ(c.label1 + "|" + c.label5 + "|" + c.lines[0] + "|" + c.lines[54],
               " File = Dati di default|102-71 File|Lato di inizio conteggio  1[0  ] [0  ]|======== VOCI MENU ===========");
     // An empty text leaves its caption and the bar alone on the line.
@@ -86,7 +65,7 @@ TEST(ListInit, StartUpStateShowsZerosHeaderAndEmptyTexts)
     EXPECT_EQ(m.ChannelCount + m.FileParams[56], 0);
 }
 
-TEST(ListInit, ShowsWorkingAndDeviceValuesSideBySide)
+TEST(ListInit, ShowsWorkingAndDeviceValuesSideBySideLeftJustified)
 {
     Module1 m;
     m.FileParams[33] = 7;
@@ -102,6 +81,11 @@ TEST(ListInit, ShowsWorkingAndDeviceValuesSideBySide)
     // Crcgen ran last: the stored CRC matches the caption.
     EXPECT_EQ(c.label5, std::to_string(m.FileParams[54]) + "-" + std::to_string(m.FileParams[55]) + " File");
     EXPECT_NE(c.label5, "102-71 File");
+    const struct { std::uint8_t file, chip; const char* tail; } cases[] = {
+        {5, 12, "5  ] [12 ]"}, {255, 255, "255] [255]"}, {10, 0, "10 ] [0  ]"},
+    };
+    for (const auto& v : cases)
+        EXPECT_EQ(parameterLine(0, v.file, v.chip), std::string("Lato di inizio conteggio  1[") + v.tail);
 }
 
 // Both copies equal and read: what a "Trasferisci parametri da  TQ310 al buffer" leaves.
@@ -128,7 +112,7 @@ void edit(Module1& m, int index, std::uint8_t value)
 const struct DifferenceCase {
     const char* name;
     std::function<void(Module1&)> change;
-    std::vector<int> lines;
+    std::vector<std::string> lines;  // each marked line with its tooltip, blanks included
     std::string caption;
 } kDifferences[] = {
     {"nothing read: zero is not the controller's value",
@@ -140,26 +124,30 @@ const struct DifferenceCase {
      },
      {}, "nessuna lettura dal TQ310"},
     {"copies agree", [](Module1&) {}, {}, "nessuna riga diversa dal TQ310"},
-    {"one parameter edited", [](Module1& m) { edit(m, 30, 7); }, {30}, "1 riga diversa dal TQ310"},
+    {"one parameter edited", [](Module1& m) { edit(m, 30, 7); }, {"30 buffer [7]  TQ310 [150]"},
+     "1 riga diversa dal TQ310"},
     {"first and last parameter, last listed text",
-     [](Module1& m) { edit(m, 0, 1); edit(m, 53, 200); m.FileMenuTexts[10] = "RANGHI    "; }, {0, 53, 65},
+     [](Module1& m) { edit(m, 0, 1); m.ChipParams[53] = 255; m.FileMenuTexts[10] = "RANGHI    "; },
+     {"0 buffer [1]  TQ310 [0]", "53 buffer [9]  TQ310 [255]", "65 buffer [RANGHI    ]  TQ310 [TESTO 20  ]"},
      "3 righe diverse dal TQ310"},
-    {"a short text from a file", [](Module1& m) { m.FileMenuTexts[2] = "TESTO 12"; }, {57}, "1 riga diversa dal TQ310"},
+    {"a short text from a file", [](Module1& m) { m.FileMenuTexts[2] = "TESTO 12"; },
+     {"57 buffer [TESTO 12]  TQ310 [TESTO 12  ]"}, "1 riga diversa dal TQ310"},
     {"record read, texts not yet",
-     [](Module1& m) { m.ChipMenuTextsRead = false; edit(m, 3, 17); m.FileMenuTexts[0] = "X"; }, {3},
-     "1 riga diversa dal TQ310"},
+     [](Module1& m) { m.ChipMenuTextsRead = false; edit(m, 3, 17); m.FileMenuTexts[0] = "X"; },
+     {"3 buffer [17]  TQ310 [15]"}, "1 riga diversa dal TQ310"},
     {"texts read alone (menu list)",
-     [](Module1& m) { m.ChipParamsRead = false; edit(m, 3, 17); m.FileMenuTexts[0] = "X"; }, {55},
-     "1 riga diversa dal TQ310"},
+     [](Module1& m) { m.ChipParamsRead = false; edit(m, 3, 17); m.FileMenuTexts[0] = "pi\xF9"; },
+     {"55 buffer [pi\xF9]  TQ310 [TESTO 10  ]"}, "1 riga diversa dal TQ310"},
     {"text 11 is not a line", [](Module1& m) { m.FileMenuTexts[11] = "ALTRO"; }, {},
      "nessuna riga diversa dal TQ310 + 1 testo non in lista"},
     {"texts beyond the controller's twelve",
-     [](Module1& m) { m.FileMenuTexts[12] = "da file"; m.FileMenuTexts[20] = "anche"; edit(m, 8, 1); }, {8},
-     "1 riga diversa dal TQ310 + 2 testi non in lista"},
+     [](Module1& m) { m.FileMenuTexts[12] = "da file"; m.FileMenuTexts[20] = "anche"; edit(m, 8, 1); },
+     {"8 buffer [1]  TQ310 [40]"}, "1 riga diversa dal TQ310 + 2 testi non in lista"},
     {"the controller's CRC went wrong", [](Module1& m) { m.ChipParams[kCrcLow] ^= 1; }, {},
      "nessuna riga diversa dal TQ310 + CRC diverso"},
     {"a wrong CRC under a different parameter says the parameter",
-     [](Module1& m) { m.ChipParams[kCrcLow] ^= 1; edit(m, 8, 1); }, {8}, "1 riga diversa dal TQ310"},
+     [](Module1& m) { m.ChipParams[kCrcLow] ^= 1; edit(m, 8, 1); }, {"8 buffer [1]  TQ310 [40]"},
+     "1 riga diversa dal TQ310"},
 };
 
 // Once both halves are read, the status line says nothing differs exactly when the commit goes
@@ -170,9 +158,9 @@ TEST(Differences, MarkedLinesTheirCountAndTheCommitAgree)
         Module1 m = agreed();
         c.change(m);
         const Differences d = compareCopies(m);
-        std::vector<int> lines;
+        std::vector<std::string> lines;
         for (const LineDifference& l : d.lines)
-            lines.push_back(l.line);
+            lines.push_back(std::to_string(l.line) + " " + l.toolTip);
         EXPECT_EQ(lines, c.lines) << c.name;
         const std::string caption = differencesCaption(m, d);
         EXPECT_EQ(caption, c.caption) << c.name;
@@ -183,20 +171,6 @@ TEST(Differences, MarkedLinesTheirCountAndTheCommitAgree)
         const bool agree = compareForCommit(LinkContext{m, port, host}) == CommitCheck::Agree;
         EXPECT_EQ(caption == "nessuna riga diversa dal TQ310", agree) << c.name;
     }
-}
-
-TEST(Differences, TheTooltipSaysBothValuesBlanksIncluded)
-{
-    Module1 m = agreed();
-    edit(m, 30, 7);
-    m.ChipParams[31] = 255;
-    m.FileMenuTexts[1] = "pi\xF9";
-    const Differences d = compareCopies(m);
-    std::vector<std::string> tips;
-    for (const LineDifference& l : d.lines)
-        tips.push_back(l.toolTip);
-    EXPECT_EQ(tips, (std::vector<std::string>{"buffer [7]  TQ310 [150]", "buffer [155]  TQ310 [255]",
-                                              "buffer [pi\xF9]  TQ310 [TESTO 11  ]"}));
 }
 
 }  // namespace
