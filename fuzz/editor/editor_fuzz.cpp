@@ -90,79 +90,61 @@ void refresh(Module1& m)
     m.ChannelCount = tq::channelCountFor(m.FileParams[tq::kBoardsIndex]);
 }
 
-LineSelection storeAndReopen(Module1& m, int index, const tq::DialogValues& values)
-{
-    FUZZ_CHECK(tq::storeEdit(m, index, values));
-    refresh(m);
-    const LineSelection s = tq::selectLine(m, index);
-    FUZZ_CHECK(s.action == SelectionAction::Edit);
-    return s;
-}
-
 std::string fitted(const std::string& text)
 {
     return (text + std::string(tq::kMenuTextLength, ' ')).substr(0, tq::kMenuTextLength);
 }
 
-void checkUntouchedOk(const Module1& m, int index, const LineSelection& opened)
+// The timing an output's options choose; none for the other lines.
+std::optional<OutputTiming> timingOf(EditLayout layout, const tq::DialogValues& v)
 {
-    Module1 after = m;
-    const LineSelection reopened = storeAndReopen(after, index, untouched(opened));
-    FUZZ_CHECK(onlyLineChanged(m, after, index));
-    if (opened.layout == EditLayout::MenuText) {
-        FUZZ_CHECK(reopened.text == fitted(opened.text));
-        return;
-    }
-    FUZZ_CHECK(reopened.choice == std::max(opened.choice, 0));
-    FUZZ_CHECK(reopened.timing == opened.timing);
-    FUZZ_CHECK(reopened.protection == opened.protection);
+    if (layout != EditLayout::Output)
+        return std::nullopt;
+    return v.pulse ? OutputTiming::Pulse : v.phaseZero ? OutputTiming::PhaseZero : OutputTiming::Count;
 }
 
-// One edit as the user makes it; the working copy keeps it.
-void checkChosenEdit(Module1& m, int index, EditLayout layout, tq::fuzz::ByteProgram& p)
+// OK with `v` on line `index`, and the list refreshed: the working copy keeps it, nothing else
+// changes, and the line reopens with it.
+void checkStored(Module1& m, int index, EditLayout layout, const tq::DialogValues& v)
 {
     const Module1 before = m;
-    tq::DialogValues v;
-    v.protectionShown = layout == EditLayout::Boards;
-    std::optional<OutputTiming> timing;
+    FUZZ_CHECK(tq::storeEdit(m, index, v));
+    refresh(m);
+    const LineSelection s = tq::selectLine(m, index);
+    FUZZ_CHECK(s.action == SelectionAction::Edit && onlyLineChanged(before, m, index));
     if (layout == EditLayout::MenuText) {
-        v.text = typedText(p);
-    } else {
-        const int count = tq::choiceCount(layout, m.ChannelCount);
-        v.choice = static_cast<int>(p.word() % (count + 1)) - 1;
-        v.protection = v.protectionShown && (p.byte() & 1);
-        if (layout == EditLayout::Output) {
-            timing = static_cast<OutputTiming>(p.below(3));
-            v.phaseZero = timing == OutputTiming::PhaseZero;
-            v.pulse = timing == OutputTiming::Pulse;
-        }
+        FUZZ_CHECK(s.text == fitted(v.text) && m.FileMenuTexts[index - tq::kFirstMenuTextLine] == fitted(v.text));
+        return;
     }
-    const LineSelection s = storeAndReopen(m, index, v);
-    FUZZ_CHECK(onlyLineChanged(before, m, index));
     const int number = std::max(v.choice, 0);
-    switch (layout) {
-    case EditLayout::MenuText:
-        FUZZ_CHECK(s.text == fitted(v.text));
-        FUZZ_CHECK(m.FileMenuTexts[index - tq::kFirstMenuTextLine] == fitted(v.text));
-        break;
-    case EditLayout::Boards:
-        FUZZ_CHECK(s.choice == number && s.protection == v.protection);
-        FUZZ_CHECK(m.ChannelCount == 8 * number);
-        break;
-    case EditLayout::TwoWay:
-    case EditLayout::ThreeWay:
-        FUZZ_CHECK(s.choice == number && !s.timing);
-        break;
-    case EditLayout::Output: {
-        if (number <= 31) {
-            FUZZ_CHECK(s.choice == number && s.timing == timing);
-            break;
-        }
+    const std::optional<OutputTiming> timing = timingOf(layout, v);
+    if (number > 31) {
         const unsigned bit = timing == OutputTiming::PhaseZero ? 64 : timing == OutputTiming::Pulse ? 128 : 0;
         FUZZ_CHECK(m.FileParams[index] == (unsigned(number) | bit));
-        break;
+        return;
     }
+    FUZZ_CHECK(s.choice == number && s.timing == timing && s.protection == v.protection);
+    FUZZ_CHECK(layout != EditLayout::Boards || m.ChannelCount == 8 * number);
+}
+
+// One edit as the user makes it.
+tq::DialogValues chosen(const Module1& m, EditLayout layout, tq::fuzz::ByteProgram& p)
+{
+    tq::DialogValues v;
+    v.protectionShown = layout == EditLayout::Boards;
+    if (layout == EditLayout::MenuText) {
+        v.text = typedText(p);
+        return v;
     }
+    const int count = tq::choiceCount(layout, m.ChannelCount);
+    v.choice = static_cast<int>(p.word() % (count + 1)) - 1;
+    v.protection = v.protectionShown && (p.byte() & 1);
+    if (layout == EditLayout::Output) {
+        const auto timing = static_cast<OutputTiming>(p.below(3));
+        v.phaseZero = timing == OutputTiming::PhaseZero;
+        v.pulse = timing == OutputTiming::Pulse;
+    }
+    return v;
 }
 
 }  // namespace
@@ -200,8 +182,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(opened.showOptions == (*layout == EditLayout::Output));
             FUZZ_CHECK(opened.timing.has_value() == (*layout == EditLayout::Output));
         }
-        checkUntouchedOk(m, index, opened);
-        checkChosenEdit(m, index, *layout, p);
+        Module1 untouchedOk = m;
+        checkStored(untouchedOk, index, *layout, untouched(opened));
+        checkStored(m, index, *layout, chosen(m, *layout, p));
     }
     return 0;
 }

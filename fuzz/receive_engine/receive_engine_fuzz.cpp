@@ -121,9 +121,7 @@ constexpr unsigned kSenders = 20;
 template <std::size_t N>
 bool holds(const std::array<std::uint8_t, N>& bytes, const std::string& s, std::size_t n)
 {
-    return n <= N && n <= s.size()
-        && std::equal(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(n), bytes.begin(),
-                      [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; });
+    return n <= N && n <= s.size() && std::string(bytes.begin(), bytes.begin() + n) == s.substr(0, n);
 }
 
 bool modeMoveAllowed(ReceiveMode from, ReceiveMode to)
