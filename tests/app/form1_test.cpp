@@ -27,7 +27,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -398,28 +397,8 @@ const struct Window {
      }},
 };
 
-// A window that waits for a person (a file dialog the rig has no answer for) is closed and noted,
-// so that the walk goes on and both uses of a control are compared on it too.
-class ModalWatch : public QObject {
-public:
-    ModalWatch()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                seen << modal->metaObject()->className() + QStringLiteral(" ") + modal->windowTitle();
-                modal->close();
-            }
-        });
-        m_timer.start(0);
-    }
-    QStringList seen;
-
-private:
-    QTimer m_timer;
-};
-
 // Everything a control's use can change, as one text.
-QString world(Form1Rig& rig, const tq::ui::MessageCapture& messages, const ModalWatch& modals)
+QString world(Form1Rig& rig, const tq::ui::MessageCapture& messages)
 {
     Form1& f = rig.form;
     const tq::Module1& m = f.module();
@@ -443,13 +422,14 @@ QString world(Form1Rig& rig, const tq::ui::MessageCapture& messages, const Modal
     }
     for (const QString& box : shown(messages))
         out << "box " + box;
-    for (const QString& modal : modals.seen)
-        out << "waited " + modal;
     out.sort();
     return out.join(QLatin1Char('\n'));
 }
 
-// One control of a window: how a click reaches it and which accessible interface stands for it.
+// A control that acts on a screen reader's Toggle itself: how a click reaches it and which
+// accessible interface stands for it. These are the check boxes and options, whose Toggle Qt
+// plays as toggle() and not as a click, and the lines of a list (ui/choice_list.h); a push
+// button's Press and a menu item's Trigger are Qt's own click.
 struct Control {
     QString name;
     std::function<void(QWidget* window)> click;
@@ -465,7 +445,7 @@ std::vector<Control> controlsOf(QWidget* window)
 {
     std::vector<Control> controls;
     for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
-        if (!b->isVisible() || !b->isEnabled())
+        if (!b->isVisible() || !b->isEnabled() || !b->isCheckable())
             continue;
         const QString name = b->objectName();
         const auto button = [name](QWidget* w) { return w->findChild<QAbstractButton*>(name); };
@@ -486,49 +466,7 @@ std::vector<Control> controlsOf(QWidget* window)
                                 return l && l->tableInterface() ? l->tableInterface()->cellAt(row, 0) : nullptr;
                             }});
     }
-    auto* main = qobject_cast<QMainWindow*>(window);
-    const QList<QAction*> onBar = main ? main->menuBar()->actions() : QList<QAction*>();
-    for (int i = 0; i < onBar.size(); ++i) {
-        const QList<QAction*> items = onBar[i]->menu() ? onBar[i]->menu()->actions() : QList<QAction*>{onBar[i]};
-        for (int k = 0; k < items.size(); ++k) {
-            if (!items[k]->isEnabled())
-                continue;
-            controls.push_back({items[k]->objectName(),
-                                [i, k](QWidget* w) {
-                                    QMenuBar* b = static_cast<QMainWindow*>(w)->menuBar();
-                                    QAction* top = b->actions()[i];
-                                    if (!top->menu())
-                                        return QTest::mouseClick(b, Qt::LeftButton, {}, b->actionGeometry(top).center());
-                                    QMenu* m = top->menu();
-                                    m->popup(b->mapToGlobal(b->actionGeometry(top).bottomLeft()));
-                                    QTest::mouseClick(m, Qt::LeftButton, {}, m->actionGeometry(m->actions()[k]).center());
-                                },
-                                [i, k](QWidget* w) {
-                                    QMenuBar* b = static_cast<QMainWindow*>(w)->menuBar();
-                                    QMenu* menu = b->actions()[i]->menu();
-                                    return menu ? QAccessible::queryAccessibleInterface(menu)->child(k)
-                                                : QAccessible::queryAccessibleInterface(b)->child(i);
-                                }});
-        }
-    }
     return controls;
-}
-
-// Uses the control through its accessible action and waits for what a button's Press plays out.
-void act(QAccessibleInterface* control, QWidget* widget)
-{
-    QAccessibleActionInterface* actions = control->actionInterface();
-    QStringList names = actions ? actions->actionNames() : QStringList();
-    names.removeAll(QAccessibleActionInterface::setFocusAction());
-    QVERIFY2(!names.isEmpty(), "no action a screen reader can take");
-    auto* button = qobject_cast<QAbstractButton*>(widget);
-    std::unique_ptr<QSignalSpy> clicked;
-    if (button)
-        clicked = std::make_unique<QSignalSpy>(button, &QAbstractButton::clicked);
-    actions->doAction(names.first());
-    // A pressed button shows itself down for a moment before its click.
-    if (button && names.first() == QAccessibleActionInterface::pressAction())
-        QVERIFY(clicked->count() == 1 || clicked->wait());
 }
 
 }  // namespace
@@ -1664,13 +1602,13 @@ private slots:
 
     // ---- What a screen reader does to a control is what a click does. The fault it guards: a
     // check box of "Test uscite" ticked through its Toggle action showed ticked while the output
-    // pattern stayed as it was and nothing was sent. Every button, check box, list line and menu
-    // item of every window is used once by a click and once by its accessible action, each on a
-    // fresh main window, and what follows must be the same. Every control has a name to be read
-    // out, and Tab reaches every control of every window and leaves it again (the trace window's
-    // table kept Tab to itself, so that its buttons could not be reached from it) ----
+    // pattern stayed as it was and nothing was sent. Every check box, option and list line of every
+    // window is used once by a click and once by its Toggle, each on a fresh main window, and what
+    // follows must be the same. Every control has a name to be read out, and Tab reaches every
+    // control of every window and leaves it again (the trace window's table kept Tab to itself, so
+    // that its buttons could not be reached from it) ----
 
-    void everyControlActsOnItsActionAsOnAClick()
+    void everyControlActsOnItsToggleAsOnAClick()
     {
         int checked = 0;
         for (const Window& window : kWindows) {
@@ -1681,29 +1619,30 @@ private slots:
                 controls = controlsOf(window.open(rig));
             }
             for (const Control& c : controls) {
-                QString after[2];  // a click, then the accessible action
+                QString after[2];  // a click, then the Toggle
                 for (int way = 0; way < 2; ++way) {
                     Form1Rig rig(kTwoPorts);
                     tq::ui::MessageCapture messages;
                     QWidget* w = window.open(rig);
-                    ModalWatch modals;
                     if (way == 0) {
                         c.click(w);
                     } else {
                         QAccessibleInterface* control = c.accessible(w);
-                        QVERIFY2(control, qPrintable(c.name));
-                        act(control, w->findChild<QWidget*>(c.name));
+                        QAccessibleActionInterface* actions = control ? control->actionInterface() : nullptr;
+                        QVERIFY2(actions && actions->actionNames().contains(QAccessibleActionInterface::toggleAction()),
+                                 qPrintable(c.name));
+                        actions->doAction(QAccessibleActionInterface::toggleAction());
                     }
                     after[way] = QString::fromLatin1(window.name) + QLatin1Char(' ') + c.name + QLatin1Char('\n')
-                        + world(rig, messages, modals);
+                        + world(rig, messages);
                 }
                 QCOMPARE(after[1], after[0]);
                 ++checked;
             }
         }
-        // 17 buttons, 20 menu items, 24 boxes and 3 buttons, the lines of two lists, the
-        // dialog's own: a walk that found few controls walked the wrong windows.
-        QVERIFY2(checked >= 80, qPrintable(QString::number(checked)));
+        // 24 boxes, the dialog's options twice, the lines of two lists: a walk that found fewer
+        // walked the wrong windows.
+        QVERIFY2(checked >= 35, qPrintable(QString::number(checked)));
     }
 
     // Each window walked as a keyboard user, a screen reader and a laptop's screen find it: Tab
