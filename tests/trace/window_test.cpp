@@ -59,7 +59,6 @@ private slots:
         LineTraceWindow w(live);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(w.RefreshTimer->isActive());
         QCOMPARE(decodedRows(w), QStringList{QStringLiteral("H lettura parametri")});
 
         pollSession(live, 500, us);
@@ -90,12 +89,11 @@ private slots:
         LineTraceWindow w(live);
         const QString poll = QStringLiteral("K lettura ingressi");
         const QString inputs = QStringLiteral("stato ingressi 18: scheda(selettore lavoro), Mor.11(segnale power +24) ON");
+        const QString record = QStringLiteral("record di 56 byte, CRC 0-0 errato (calcolato 102-71)");
+        const QString all = QStringLiteral("tutti");
         const struct { bool sent, received; QString command; QStringList rows; } cases[] = {
-            {true, true, QStringLiteral("tutti"), {QStringLiteral("H lettura parametri"),
-                                                   QStringLiteral("record di 56 byte, CRC 0-0 errato (calcolato 102-71)"),
-                                                   poll, inputs, poll, inputs}},
-            {false, true, QStringLiteral("tutti"), {QStringLiteral("record di 56 byte, CRC 0-0 errato (calcolato 102-71)"),
-                                                    inputs, inputs}},
+            {true, true, all, {QStringLiteral("H lettura parametri"), record, poll, inputs, poll, inputs}},
+            {false, true, all, {record, inputs, inputs}},
             {true, true, poll, {poll, inputs, poll, inputs}},
             {true, false, poll, {poll, poll}},
             {true, true, QStringLiteral("W salvataggio EEPROM"), {}},
