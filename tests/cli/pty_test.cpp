@@ -30,37 +30,18 @@
 #include "support/simulator_process.h"
 
 using namespace tq::cli;  // the exit statuses
-using tq::test::fileBytes;
-using tq::test::writeFile;
+using namespace tq::test;  // files, program runs and tq310-sim
 
 namespace {
 
-// One run of the tq310-cli of the test's build, with its exit status and what it printed. A run
-// that does not end within the limit counts as hung and is killed: the limit bounds the wait.
-struct CliRun {
-    bool finished = false;
-    int status = -1;
-    QByteArray out, err;
-};
-
-CliRun runCli(const QStringList& arguments, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+// One run of the tq310-cli of the test's build.
+ProgramRun runCli(const QStringList& arguments, const QProcessEnvironment& env = headless())
 {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(TQ310_CLI), arguments);
-    CliRun run;
-    if (!(run.finished = process.waitForFinished(30000))) {
-        process.kill();
-        process.waitForFinished();
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return runProgram(QStringLiteral(TQ310_CLI), arguments, env);
 }
 
 // One tq310-sim of the test's build.
-struct Sim : tq::test::SimulatorProcess {
+struct Sim : SimulatorProcess {
     explicit Sim(const QStringList& arguments = {}) : SimulatorProcess(QStringLiteral(TQ310_SIM), arguments) {}
 };
 
@@ -96,16 +77,6 @@ QByteArray iniOf(const tq::Module1& m)
 
 QByteArray iniOfFactory() { return iniOf(moduleOf(tq::sim::factorySetup())); }
 
-// The factory set-up with parameter 1 = first, parameter 21 = 0x85 and these texts, as a file.
-QByteArray iniWith(std::uint8_t first, const std::vector<std::string>& texts)
-{
-    tq::Module1 m = moduleOf(tq::sim::factorySetup());
-    m.FileParams[0] = first;
-    m.FileParams[20] = 0x85;
-    std::copy(texts.begin(), texts.end(), m.FileMenuTexts.begin());
-    return iniOf(m);
-}
-
 // What "Trafferisci parametri nel TQ310" sends for this working copy.
 QByteArray writeFrameOf(tq::Module1 m)
 {
@@ -126,10 +97,6 @@ tq::sim::ParamImage edited()
     return image;
 }
 
-const std::vector<std::string> kTenLetterTexts = {"SELEZIONA ", "CARTELLA  ", "PARTE     ", "NUOVA LETT",
-                                                  "DISCO     ", "TIPO \xE8----", "TAGLIA -- ", "PEZZO     ",
-                                                  "CARRO     ", "SCOLLO    ", "RANGHI    ", "CONTAPEZZI"};
-
 }  // namespace
 
 class CliPtyTest : public QObject {
@@ -146,8 +113,7 @@ private slots:
         const tq::sim::ParamImage factory = tq::sim::factorySetup(), wanted = edited();
         {
             Sim sim({"--eeprom", eeprom, "--record-host", record});  // no file yet: the factory set-up
-            QVERIFY(!sim.slave().isEmpty());
-            const CliRun read = runCli({"read", "--port", sim.slave(), factoryIni, "--json"});
+            const ProgramRun read = runCli({"read", "--port", sim.slave(), factoryIni, "--json"});
             QCOMPARE(read.status, int(Success));
             QCOMPARE(read.err, QByteArray());  // no progress: standard error is not a terminal
             QCOMPARE(fileBytes(factoryIni), iniOfFactory());
@@ -160,7 +126,7 @@ private slots:
 
             // The engineer edits the file and commits it.
             QVERIFY(writeFile(editedIni, iniOf(moduleOf(wanted))));
-            const CliRun write = runCli({"write", "--port", sim.slave(), editedIni, "--commit"});
+            const ProgramRun write = runCli({"write", "--port", sim.slave(), editedIni, "--commit"});
             QCOMPARE(write.status, int(Success));
             QVERIFY2(write.out.contains("Parametri salvati in EEPROM"), write.out.constData());
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(eeprom), QByteArray::fromStdString(wanted.bytes()), 5000);
@@ -171,7 +137,7 @@ private slots:
         }
         // A new start of the controller loads its EEPROM: the committed values come back.
         Sim sim({"--eeprom", eeprom});
-        const CliRun read = runCli({"read", "--port", sim.slave(), path("after.ini")});
+        const ProgramRun read = runCli({"read", "--port", sim.slave(), path("after.ini")});
         QCOMPARE(read.status, int(Success));
         QCOMPARE(fileBytes(path("after.ini")), fileBytes(editedIni));
         QVERIFY2(read.out.contains(QStringLiteral("device CRC %1-%2 (matches the parameters)")
@@ -204,7 +170,7 @@ private slots:
             const QByteArray before = QByteArray::fromStdString(tq::sim::factorySetup().bytes());
             QVERIFY(writeFile(eeprom, before) && writeFile(ini, iniOf(c.file)));
             Sim sim({"--eeprom", eeprom, "--record-host", record, "--fault", c.fault});
-            const CliRun run = runCli({"write", "--port", sim.slave(), ini, "--commit", "--json"});
+            const ProgramRun run = runCli({"write", "--port", sim.slave(), ini, "--commit", "--json"});
             QCOMPARE(run.status, int(CommitRefused));
             QCOMPARE(fields(jsonOf(run.out), {"comparison", "committed", "status"}),
                      QStringLiteral("%1|false|%2").arg(c.comparison).arg(int(CommitRefused)));
@@ -213,8 +179,7 @@ private slots:
             QVERIFY2(err[1].startsWith(c.difference), err[1].constData());
             // The controller heard the read for the backup, the write and the read-back, and nothing after.
             const QByteArray sent = "HJ" + writeFrameOf(c.file) + "HJ";
-            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record).size(), sent.size(), 5000);
-            QCOMPARE(fileBytes(record), sent);
+            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record), sent, 5000);
             QCOMPARE(fileBytes(eeprom), before);
         }
     }
@@ -240,9 +205,8 @@ private slots:
         for (const auto& c : cases) {
             const QString record = path("silent.host");
             Sim sim({"--fault", c.fault, "--record-host", record});
-            const CliRun run = runCli(c.arguments + QStringList{"--port", sim.slave(), "--json"});
-            QVERIFY(run.finished);  // the program gives up by itself
-            QCOMPARE(run.status, int(NoAnswer));
+            const ProgramRun run = runCli(c.arguments + QStringList{"--port", sim.slave(), "--json"});
+            QCOMPARE(run.status, int(NoAnswer));  // the program gives up by itself
             QVERIFY2(run.err.startsWith("tq310-cli: " + sim.slave().toUtf8() + ": no complete answer")
                          && run.err.contains(c.counted),
                      run.err.constData());
@@ -252,8 +216,7 @@ private slots:
             QCOMPARE(fields(result, {"status", "port"}), QStringLiteral("%1|%2").arg(int(NoAnswer)).arg(sim.slave()));
             QVERIFY(result["message"].toString().toUtf8().contains(c.counted));
             QVERIFY(!QFile::exists(path("silent.ini")));
-            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record).size(), c.heard.size(), 5000);
-            QCOMPARE(fileBytes(record), c.heard);
+            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record), c.heard, 5000);
         }
     }
 
@@ -275,19 +238,18 @@ private slots:
         };
         for (const auto& c : cases) {
             Sim sim({"--record-host", record});
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            QProcessEnvironment env = headless();
             env.insert(QStringLiteral("TQ310_BACKUPS"), c.folder);
-            CliRun run;
+            ProgramRun run;
             const auto write = [&] { run = runCli(QStringList{"write", "--port", sim.slave(), ini} + c.options, env); };
-            c.fileLimit ? tq::test::withDiskFull(c.fileLimit, write) : write();
+            c.fileLimit ? withDiskFull(c.fileLimit, write) : write();
             QVERIFY2(run.status == c.status, qPrintable(c.folder));
             if (c.status == FileRefused) {  // the folder and the system's reason
                 const QByteArray said = "tq310-cli: Copia di sicurezza NON salvata in " + c.folder.toUtf8() + " (";
                 QVERIFY2(run.err.startsWith(said) && run.err.endsWith(")\n") && run.err.size() > said.size() + 2,
                          run.err.constData());
             }
-            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record).size(), c.heard.size(), 5000);
-            QCOMPARE(fileBytes(record), c.heard);
+            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record), c.heard, 5000);
             const QStringList backups = tq::backupFiles(c.folder);
             QCOMPARE(backups.size(), c.backup.isEmpty() ? 0 : 1);
             if (!c.backup.isEmpty()) {
@@ -316,7 +278,7 @@ private slots:
                  lost.constData());
 
         for (const QString& absent : {"/dev/tq310-assente", "banco-assente"}) {
-            const CliRun run = runCli({"inputs", "--port", absent});
+            const ProgramRun run = runCli({"inputs", "--port", absent});
             QCOMPARE(run.status, int(LineFailed));
             QVERIFY2(run.err.startsWith("tq310-cli: " + absent.toUtf8() + ": Impossibile aprire la porta Com.")
                          && run.err.endsWith(" : la porta non esiste \n"),
@@ -327,17 +289,15 @@ private slots:
     void aPortAliasNameReachesTheControllerAndInputsArePrintedAsTheMonitorShowsThem()
     {
         Sim sim({"--alias", "banco 2"});
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TQ310_PORT_ALIASES"), sim.aliasFolder());
+        const QProcessEnvironment env = sim.withAliases();
 
-        const CliRun ports = runCli({"ports"}, env);
+        const ProgramRun ports = runCli({"ports"}, env);
         QCOMPARE(ports.status, int(Success));
-        QVERIFY2(ports.out.contains("\tCollegamento (COM"), ports.out.constData());
-        QVERIFY(ports.out.contains(("\tbanco 2\tbanco 2 \xE2\x86\x92 " + sim.slave()).toUtf8()));
+        QVERIFY2(ports.out.contains(("\tbanco 2\tbanco 2 \xE2\x86\x92 " + sim.slave()).toUtf8()), ports.out.data());
         QVERIFY(ports.out.endsWith("\tsim\tsimulatore interno del controllore, senza cavo\n"));
 
         // The simulated machine holds its reset input for 1.5 s after the first command.
-        const CliRun json = runCli({"inputs", "--port", "banco 2", "--count", "3", "--json"}, env);
+        const ProgramRun json = runCli({"inputs", "--port", "banco 2", "--count", "3", "--json"}, env);
         QCOMPARE(json.status, int(Success));
         const QList<QByteArray> lines = json.out.trimmed().split('\n');
         QCOMPARE(lines.size(), 3);
@@ -350,7 +310,7 @@ private slots:
             QCOMPARE(inputs[6].toObject()["input"].toString(), QStringLiteral("Mor.15(ingresso libero)"));
         }
 
-        const CliRun text = runCli({"inputs", "--port", "banco 2"}, env);
+        const ProgramRun text = runCli({"inputs", "--port", "banco 2"}, env);
         QCOMPARE(text.status, int(Success));
         QVERIFY2(text.out.startsWith(" Stato ingressi :\n\nMor.12(conteggio)          = [O"), text.out.constData());
         QCOMPARE(text.out.count("= [O"), 7);
@@ -377,7 +337,7 @@ private slots:
             fromFile += (k ? nets.waitForLine(on) : nets.slave()).toUtf8() + "\n\n";
         }
         QVERIFY(writeFile(list, fromFile + silent.slave().toUtf8()));
-        const CliRun run = runCli(arguments << "--ports-from" << list);
+        const ProgramRun run = runCli(arguments << "--ports-from" << list);
         QCOMPARE(run.status, int(LineFailed));  // the highest of the ports'
 
         QList<QJsonObject> outcomes;
@@ -401,7 +361,7 @@ private slots:
         QCOMPARE(fields(rows[17].toObject(), {"port", "status"}), QStringLiteral("%1|%2").arg(silent.slave()).arg(int(NoAnswer)));
 
         // read, in words: a file and a line for each port as it ends, the table, the count.
-        const CliRun read = runCli({"read", "--port", "sim", "--port", "/dev/tq310-assente", path("lettura.ini")});
+        const ProgramRun read = runCli({"read", "--port", "sim", "--port", "/dev/tq310-assente", path("lettura.ini")});
         QCOMPARE(read.status, int(LineFailed));
         QCOMPARE(fileBytes(path("lettura-sim.ini")), iniOfFactory());
         const QList<QByteArray> words = read.out.split('\n');
@@ -429,7 +389,7 @@ private slots:
         for (const auto& c : cases) {
             for (const QStringList& arguments : {QStringList{"write", "--commit", "--port", sim.slave(), c.file},
                                                  QStringList{"usb", c.file, path("refused.bin")}}) {
-                const CliRun run = runCli(arguments);
+                const ProgramRun run = runCli(arguments);
                 QCOMPARE(run.status, int(FileRefused));
                 QCOMPARE(run.err, "tq310-cli: " + c.file.toUtf8() + ": " + c.message);
             }
@@ -437,17 +397,19 @@ private slots:
         }
         // Nor may a read that cannot save its file look like a success.
         const QString unwritable = path("assente/letto.ini");
-        const CliRun read = runCli({"read", "--port", sim.slave(), unwritable});
+        const ProgramRun read = runCli({"read", "--port", sim.slave(), unwritable});
         QCOMPARE(read.status, int(FileRefused));
         QCOMPARE(read.err, ("tq310-cli: " + unwritable + ": Errore nella scrittura: il file NON \u00E8 stato salvato  ("
                             + qt_error_string(ENOENT) + ")\n").toUtf8());
         QTRY_COMPARE_WITH_TIMEOUT(fileBytes(record), QByteArray("HJ"), 5000);  // only the read talked to it
     }
 
-    void aSaveNeverReplacesWhatIsNotAFileAndNamesStayTheSystems()
+    // "usb" writes the file of the USB compiler's "Procedi" for the file the window opens, under
+    // the name it is given, but never over what is not a file.
+    void usbWritesTheCompilersFileUnderTheSystemsNameButNeverOverWhatIsNotAFile()
     {
         const QString good = path("good.ini"), fifo = path("fifo.bin");
-        QVERIFY(writeFile(good, iniOfFactory()) && mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QVERIFY(writeFile(good, iniOf(moduleOf(edited()))) && mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         const struct { QString target; mode_t kind; const char* why; } cases[] = {
             {fifo, S_IFIFO, "\u00E8 una FIFO"},
             {QStringLiteral("/dev/full"), S_IFCHR, "\u00E8 un dispositivo"},  // only root could rename over it
@@ -457,7 +419,7 @@ private slots:
                 qInfo("/dev/full left out: only root could replace it, so only root shows that it is not");
                 continue;
             }
-            const CliRun run = runCli({"usb", good, c.target});
+            const ProgramRun run = runCli({"usb", good, c.target});
             QCOMPARE(run.status, int(FileRefused));
             QVERIFY2(run.err.startsWith("tq310-cli: " + c.target.toUtf8() + ": ") && run.err.contains(QByteArray(c.why)),
                      run.err.constData());
@@ -465,17 +427,16 @@ private slots:
             QVERIFY(stat(QFile::encodeName(c.target).constData(), &status) == 0 && (status.st_mode & S_IFMT) == c.kind);
         }
 
-        // "café.ini" and "uscité.bin" in Latin-1, handed over by a shell as the bytes they are.
         QVERIFY(runCli({"usb", good, path("utf8.bin")}).status == Success);
-        QProcess shell;
-        shell.setWorkingDirectory(m_dir.path());
-        shell.start(QStringLiteral("/bin/sh"), {"-c",
-                                                "cp good.ini \"$(printf 'caf\\351.ini')\" && "
-                                                "exec \"$0\" usb \"$(printf 'caf\\351.ini')\" \"$(printf 'usc\\351ta.bin')\"",
-                                                TQ310_CLI});
-        QVERIFY(shell.waitForFinished(30000));
-        QCOMPARE(shell.exitCode(), int(Success));
-        QVERIFY(shell.readAllStandardOutput().contains("usc\xE9ta.bin"));
+        tq::Module1 opened;
+        QVERIFY(!tq::readParamFile(opened, good));
+        QCOMPARE(fileBytes(path("utf8.bin")), QByteArray::fromStdString(tq::compileUsbFile(opened, good).content));
+        // "café.ini" and "uscité.bin" in Latin-1, handed over by a shell as the bytes they are.
+        const QString script = "cd \"$1\" && cp good.ini \"$(printf 'caf\\351.ini')\" && "
+                               "exec \"$0\" usb \"$(printf 'caf\\351.ini')\" \"$(printf 'usc\\351ta.bin')\"";
+        const ProgramRun shell = runProgram(QStringLiteral("/bin/sh"), {"-c", script, TQ310_CLI, m_dir.path()});
+        QCOMPARE(shell.status, int(Success));
+        QVERIFY(shell.out.contains("usc\xE9ta.bin"));
         QFile written;
         const int fd = ::open((QFile::encodeName(m_dir.path()) + "/usc\xE9ta.bin").constData(), O_RDONLY);
         QVERIFY(fd >= 0 && written.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
@@ -493,7 +454,7 @@ private slots:
             {{"ports", "--json"}, Success, "ports|||0"},
         };
         for (const auto& c : cases) {
-            const CliRun run = runCli(c.arguments);
+            const ProgramRun run = runCli(c.arguments);
             QCOMPARE(run.status, c.status);
             QCOMPARE(run.out.count('\n'), 1);
             const QJsonObject o = jsonOf(run.out);
@@ -502,53 +463,27 @@ private slots:
         }
     }
 
-    void progressGoesToStandardErrorOnlyWhenItIsATerminal()
+    // A terminal gets the progress; a pipe none (the exact standard errors above).
+    void progressGoesToStandardErrorWhenItIsATerminal()
     {
         const int master = posix_openpt(O_RDWR | O_NOCTTY);
         QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 && fcntl(master, F_SETFL, O_NONBLOCK) == 0);
         // Held open, so that the terminal is not hung up when the program closes its side.
         const int slave = ::open(ptsname(master), O_RDWR | O_NOCTTY);
         QVERIFY(slave >= 0);
-        for (const bool terminal : {false, true}) {
-            QProcess cli;
-            if (terminal)
-                cli.setStandardErrorFile(QString::fromLocal8Bit(ptsname(master)));
-            cli.start(QStringLiteral(TQ310_CLI), {"read", "--port", "sim", path("progress.ini")});
-            QVERIFY(cli.waitForFinished(30000));
-            QCOMPARE(cli.exitCode(), int(Success));
-            QByteArray err = cli.readAllStandardError();
-            char buffer[512];
-            for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
-                err.append(buffer, n);
-            QCOMPARE(err.startsWith("tq310-cli: reading the parameters and menu texts from sim"), terminal);
-            QVERIFY(cli.readAllStandardOutput().startsWith(path("progress.ini").toUtf8() + ": 54 parameters"));
-        }
+        QProcess cli;
+        cli.setStandardErrorFile(QString::fromLocal8Bit(ptsname(master)));
+        cli.start(QStringLiteral(TQ310_CLI), {"read", "--port", "sim", path("progress.ini")});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), int(Success));
+        QByteArray err;
+        char buffer[512];
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+            err.append(buffer, n);
+        QVERIFY2(err.startsWith("tq310-cli: reading the parameters and menu texts from sim"), err.constData());
+        QVERIFY(cli.readAllStandardOutput().startsWith(path("progress.ini").toUtf8() + ": 54 parameters"));
         ::close(slave);
         ::close(master);
-    }
-
-    // "usb" writes the file of the USB compiler's "Procedi" for the file the window opens.
-    void usbWritesTheFileTheCompilerWrites()
-    {
-        std::vector<std::string> odd = kTenLetterTexts;
-        odd[0] = "";
-        odd[1] = "TROPPO LUNGO PER IL MENU";
-        odd[2] = "\xE0\xE8";
-        odd.push_back("DODICI");
-        const QByteArray cases[] = {
-            iniWith(1, kTenLetterTexts),
-            iniWith(0, odd),  // empty, long, accented and a thirteenth text
-            "122013\r\n  1.5\r\n" + QByteArray("254.49\r\n").repeated(53) + "UNO",  // blanks and fractions
-        };
-        for (const QByteArray& ini : cases) {
-            const QString file = path("usb.ini"), byCli = path("cli.bin");
-            QVERIFY(writeFile(file, ini));
-            QCOMPARE(runCli({"usb", file, byCli}).status, int(Success));
-            tq::Module1 opened;
-            QVERIFY(!tq::readParamFile(opened, file));
-            QCOMPARE(fileBytes(byCli).size(), 366);
-            QCOMPARE(fileBytes(byCli), QByteArray::fromStdString(tq::compileUsbFile(opened, byCli).content));
-        }
     }
 };
 

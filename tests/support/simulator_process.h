@@ -7,15 +7,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/program_run.h"
+
 namespace tq::test {
 
 class SimulatorProcess {
 public:
     explicit SimulatorProcess(const QString& program, const QStringList& arguments = {})
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TQ310_PORT_ALIASES"), m_aliases.path());
-        m_process.setProcessEnvironment(env);
+        m_process.setProcessEnvironment(withAliases());
         m_process.start(program, arguments);
         m_slave = waitForLine(QStringLiteral("Simulated TQ310 on "));
     }
@@ -29,8 +29,14 @@ public:
 
     // The pseudo-terminal the tool opens; empty when the simulator did not come up.
     QString slave() const { return m_slave; }
-    // The folder of port aliases the simulator puts its link in ($TQ310_PORT_ALIASES).
-    QString aliasFolder() const { return m_aliases.path(); }
+    // A program's environment (headless()) with the folder of port aliases the simulator puts its
+    // link in ($TQ310_PORT_ALIASES).
+    QProcessEnvironment withAliases() const
+    {
+        QProcessEnvironment env = headless();
+        env.insert(QStringLiteral("TQ310_PORT_ALIASES"), m_aliases.path());
+        return env;
+    }
     QProcess& process() { return m_process; }
 
     // What follows the prefix on the next printed line that starts with it; empty after 5 s.
@@ -39,14 +45,11 @@ public:
         QElapsedTimer clock;
         clock.start();
         while (!clock.hasExpired(5000)) {
-            const qsizetype end = m_output.indexOf('\n', m_read);
-            if (end < 0) {
+            if (!m_process.canReadLine()) {
                 m_process.waitForReadyRead(50);
-                m_output += m_process.readAllStandardOutput();
                 continue;
             }
-            const QString line = QString::fromLocal8Bit(m_output.mid(m_read, end - m_read));
-            m_read = end + 1;
+            const QString line = QString::fromLocal8Bit(m_process.readLine().chopped(1));  // without its '\n'
             if (line.startsWith(prefix))
                 return line.mid(prefix.size());
         }
@@ -56,8 +59,6 @@ public:
 private:
     QTemporaryDir m_aliases;
     QProcess m_process;
-    QByteArray m_output;
-    qsizetype m_read = 0;
     QString m_slave;
 };
 
