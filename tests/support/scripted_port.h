@@ -3,6 +3,7 @@
 // was made and hands out whatever the test feeds it as the controller's answer.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/serial_port.h"
@@ -13,15 +14,39 @@ class ScriptedPort : public SerialPort {
     Q_OBJECT
 public:
     void setPortNumber(std::uint8_t number) override { portNumber = number; }
-    bool open(QString* error) override;
+    bool open(QString* error) override
+    {
+        if (!failOpen)
+            opened = true;
+        else if (error)
+            *error = QStringLiteral("scripted failure");
+        return !failOpen;
+    }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
 
-    void write(std::string_view bytes) override;
+    // Every call is logged, in order.
+    void write(std::string_view bytes) override
+    {
+        writes.emplace_back(bytes);
+        events.push_back("write:" + std::string(bytes));
+    }
     int bytesWaiting() override { return static_cast<int>(incoming.size()); }
-    std::string takeAll() override;
-    void take(char* into, std::size_t size) override;
-    void discardAll() override;
+    std::string takeAll() override
+    {
+        events.emplace_back("take");
+        return std::exchange(incoming, {});
+    }
+    void take(char* into, std::size_t size) override
+    {
+        events.emplace_back("take");
+        incoming.erase(0, incoming.copy(into, size));
+    }
+    void discardAll() override
+    {
+        events.emplace_back("discard");
+        incoming.clear();
+    }
     bool announcesArrivals() const override { return announces; }
 
     // The test's side. An announcing port says so when fed, as the real serial port does.
@@ -31,7 +56,13 @@ public:
         if (announces && !bytes.empty())
             emit bytesArrived();
     }
-    std::string sent() const;  // all writes joined
+    std::string sent() const  // all writes joined
+    {
+        std::string all;
+        for (const std::string& w : writes)
+            all += w;
+        return all;
+    }
     void clearSent() { writes.clear(); events.clear(); }
 
     std::uint8_t portNumber = 0;

@@ -1,7 +1,10 @@
 // The terminal area: the bounded text keeps the most recent part and trims at line starts; its
 // view shows the same text through appends, trims and replacements; and its scroll bar repaints
 // only when it looks different.
+#include <QEvent>
+#include <QImage>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -10,15 +13,35 @@
 #include <functional>
 
 #include "link/terminal.h"
-#include "support/paint_probe.h"
 #include "ui/quiet_scroll_bar.h"
 #include "ui/terminal_view.h"
 
 using tq::TerminalText;
-using tq::test::onScreen;
-using tq::test::PaintCounter;
 
 namespace {
+
+// The count of a widget's paint events.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+    int paints = 0;
+};
+
+// What the window shows of a widget: from the window's backing store, so what was painted, not a
+// fresh rendering of the widget.
+QImage onScreen(QWidget& widget)
+{
+    const QPoint at = widget.mapTo(widget.window(), QPoint());
+    return widget.screen()
+        ->grabWindow(widget.window()->winId(), at.x(), at.y(), widget.width(), widget.height())
+        .toImage();
+}
 
 // Two widgets of one size side by side in a shown window, away from the pointer at 0, 0.
 bool showSideBySide(QWidget& window, QWidget& left, QWidget& right, QSize size)
